@@ -1,0 +1,54 @@
+// Judging the typed answer: counters, message, sound and the black window.
+#include "tavola.h"
+
+#include "picturebutton.h"
+#include "runtime.h"
+#include "services.h"
+#include "surface.h"
+#include "tavolawindow.h"
+
+#include <QLineEdit>
+
+namespace drill {
+
+using platform::add16;
+using platform::formatNumber;
+
+void Tavola::txtAnswer_KeyPress(std::int16_t &KeyAscii)
+{
+    const bool digit = KeyAscii >= 48 && KeyAscii <= 57;
+    if (KeyAscii == 8 || digit)
+        return;
+    if (KeyAscii == 13)
+        judge();
+    else
+        KeyAscii = 0;
+}
+
+void Tavola::judge()
+{
+    const std::int16_t answer =
+        platform::toInt16(platform::leadingNumber(m_window->txtAnswer()->text()));
+    if (answer == m_state.ExpectedAnswer) {
+        m_state.RightCount = add16(m_state.RightCount, 1);
+        setCaption("lblMessage",
+                   QStringLiteral("Esatto! ") + m_state.PlayerName + QStringLiteral(" Sei forte!"));
+        PlaySoundFile(soundPath("Esatto.wav"));
+    } else {
+        m_state.WrongCount = add16(m_state.WrongCount, 1);
+        setCaption("lblMessage",
+                   QStringLiteral("Sbagliato!! ") + formatNumber(m_state.ExpectedAnswer, u"####0"));
+        PlaySoundFile(soundPath("no.wav"));
+        m_window->surface()->setBackColor(Qt::black);
+        setCaption("lblScore1", formatNumber(m_state.WrongCount, u"###0"));
+        enableNext();
+    }
+    setCaption("lblScore", formatNumber(m_state.RightCount, u"####0"));
+    enableNext();
+    setCaption("lblScore2", formatNumber(add16(m_state.RightCount, m_state.WrongCount), u"####0"));
+    enableNext();
+}
+
+void Tavola::PlaySoundFile(const QString &path) { m_services.playSound(path); }
+
+} // namespace drill

@@ -1,0 +1,39 @@
+// The end of a race: goodbye, record check, safe saving and the end.
+#include "tavola.h"
+
+#include "captionlabel.h"
+#include "recordstore.h"
+#include "runtime.h"
+#include "services.h"
+
+namespace drill {
+
+void Tavola::EndGame()
+{
+    m_ending = true;
+    m_services.messageBox(QStringLiteral("Ciao, alla prossima sfida. "));
+    checkAndSaveRecord();
+}
+
+void Tavola::cmdExit_Click()
+{
+    m_ending = true;
+    checkAndSaveRecord();
+}
+
+void Tavola::checkAndSaveRecord()
+{
+    const double record = platform::leadingNumber(caption("lblpunti"));
+    const QString scoreText = caption("lblScore");
+    const double score = platform::strictNumber(scoreText);
+    if (record >= score)
+        m_services.end(0);
+    // Another copy of the program may have saved a higher record since this
+    // one started: the store compares again, under its lock, and never lowers it.
+    if (!records::saveIfHigher(m_state.WinDir, score, scoreText, caption("lblnome1"), record))
+        m_services.end(0);
+    m_services.messageBox(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
+    m_services.end(0);
+}
+
+} // namespace drill

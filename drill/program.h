@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+namespace platform {
+class Services;
+}
+
+namespace drill {
+
+class Tavola;
+
+// Holds the one window of the program and replaces it with a freshly loaded
+// one when a new race is asked for.
+class Program : public QObject {
+    Q_OBJECT
+public:
+    explicit Program(platform::Services &services);
+    ~Program() override;
+
+    void start();
+    Tavola *current() const { return m_tavola.get(); }
+
+signals:
+    // A new race's window has been loaded.
+    void restarted();
+
+private:
+    void restart();
+
+    platform::Services &m_services;
+    std::unique_ptr<Tavola> m_tavola;
+};
+
+} // namespace drill

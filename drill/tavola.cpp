@@ -1,0 +1,125 @@
+#include "tavola.h"
+
+#include "captionlabel.h"
+#include "controltable.h"
+#include "picturebutton.h"
+#include "recordfiles.h"
+#include "runtime.h"
+#include "services.h"
+#include "tavolawindow.h"
+
+#include <QAction>
+
+namespace drill {
+
+using platform::formatNumber;
+
+Tavola::Tavola(platform::Services &services)
+    : m_services(services), m_boundary(services, QStringLiteral("dieci"))
+{
+}
+
+Tavola::~Tavola() = default;
+
+void Tavola::load()
+{
+    m_window = std::make_unique<ui::TavolaWindow>();
+    m_timer1 = m_services.makeTicker(ui::TimerIntervalMs,
+                                     [this] { m_boundary.deliver([this] { Timer1_Timer(); }); });
+    connectNotices();
+    m_boundary.deliver([this] { Form_Load(); });
+    if (!m_boundary.ended())
+        m_window->showMaximized();
+}
+
+void Tavola::unload()
+{
+    if (m_timer1)
+        m_timer1->setEnabled(false);
+    if (m_window)
+        m_window->hide();
+}
+
+void Tavola::connectNotices()
+{
+    ui::TavolaWindow *w = m_window.get();
+    auto deliver = [this](void (Tavola::*handler)()) {
+        return [this, handler] { m_boundary.deliver([this, handler] { (this->*handler)(); }); };
+    };
+    connect(w, &ui::TavolaWindow::resized, this, deliver(&Tavola::Form_Resize));
+    connect(w, &ui::TavolaWindow::activated, this, deliver(&Tavola::Form_Activate));
+    connect(w->cmdNext(), &QPushButton::clicked, this, deliver(&Tavola::cmdNext_Click));
+    connect(w->cmdExit(), &QPushButton::clicked, this, deliver(&Tavola::cmdExit_Click));
+    connect(w->nextAction(), &QAction::triggered, this, deliver(&Tavola::Next_Click));
+    w->setKeyPressHandler([this](std::int16_t &code) {
+        m_boundary.deliver([this, &code] { txtAnswer_KeyPress(code); });
+    });
+}
+
+void Tavola::Form_Load()
+{
+    m_state.RightCount = 0;
+    m_state.WrongCount = 0;
+    m_timer1->setEnabled(false);
+    m_state.PlayerName = m_services.inputBox(QStringLiteral("Come ti chiami?"));
+    m_services.messageBox(QStringLiteral(" ") + m_state.PlayerName +
+                          QStringLiteral(" vediamo se sei un vero campione  "));
+    setCaption("lblnome1", m_state.PlayerName);
+    StartCountdown();
+    m_state.RightCount = 0;
+    m_state.WrongCount = 0;
+    m_state.WinDir = records::GetSystemDir(m_services);
+    const QString points = m_state.WinDir + QLatin1String(records::PointsFileName);
+    const QString name = m_state.WinDir + QLatin1String(records::NameFileName);
+    records::finishInterruptedSave(m_state.WinDir);
+    records::ensureFileExists(points);
+    records::ensureFileExists(name);
+    setCaption("lblpunti", records::Leggifiletxt(points));
+    setCaption("lblnome", records::Leggifiletxt(name));
+    setCaption("lblconto", clockText());
+    // Decoded now, so the first answer's sound starts without delay.
+    m_services.loadSound(soundPath("Esatto.wav"));
+    m_services.loadSound(soundPath("no.wav"));
+}
+
+void Tavola::StartCountdown()
+{
+    m_timer1->setEnabled(true);
+    m_state.ClockHours = 0;
+    m_state.ClockMinutes = 5;
+    m_state.ClockSeconds = 0;
+}
+
+void Tavola::Form_Resize()
+{
+    if (m_window->isMinimized())
+        m_window->setWindowTitle(QStringLiteral("Trova il successivo"));
+}
+
+QString Tavola::clockText() const
+{
+    const QString pattern = QStringLiteral("00");
+    return formatNumber(m_state.ClockHours, pattern) + u':' +
+           formatNumber(m_state.ClockMinutes, pattern) + u':' +
+           formatNumber(m_state.ClockSeconds, pattern);
+}
+
+QString Tavola::caption(const char *label) const { return m_window->label(label)->caption(); }
+
+void Tavola::setCaption(const char *label, const QString &text)
+{
+    m_window->label(label)->setCaption(text);
+}
+
+void Tavola::enableNext()
+{
+    m_window->cmdNext()->setEnabled(true);
+    m_window->cmdNext()->setFocus();
+}
+
+QString Tavola::soundPath(const char *file) const
+{
+    return m_services.programFolder() + QStringLiteral("/suoni/") + QLatin1String(file);
+}
+
+} // namespace drill

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "boundary.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace platform {
+class Services;
+class Ticker;
+} // namespace platform
+
+namespace ui {
+class TavolaWindow;
+}
+
+namespace drill {
+
+// The form-level variables shared by the window's handlers.
+struct FormState {
+    QString PlayerName;
+    std::int16_t ExpectedAnswer = 0;
+    std::int16_t RightCount = 0;
+    std::int16_t WrongCount = 0;
+    std::int16_t TintLevel = 0;
+    std::int16_t ClockHours = 0;
+    std::int16_t ClockMinutes = 0;
+    float ClockSeconds = 0;
+    QString WinDir; // the record folder, with its trailing separator
+};
+
+// The drill's window and its logic: the handlers of its notices and the state
+// they share. One object is one race; a new race is a new Tavola.
+class Tavola : public QObject {
+    Q_OBJECT
+public:
+    explicit Tavola(platform::Services &services);
+    ~Tavola() override;
+
+    // Builds the window, runs the load notice and shows the window maximized.
+    void load();
+    // Stops the clock and hides the window, ahead of its destruction.
+    void unload();
+
+    ui::TavolaWindow &window() const { return *m_window; }
+    const FormState &state() const { return m_state; }
+    platform::Ticker &timer1() const { return *m_timer1; }
+    bool ended() const { return m_boundary.ended(); }
+
+signals:
+    // The menu asked for a new race: this window is to be unloaded and a new
+    // one loaded in its place.
+    void restartRequested();
+
+private:
+    void connectNotices();
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_Activate();
+    void StartCountdown();
+    void cmdNext_Click();
+    void paintBackdrop();
+    void txtAnswer_KeyPress(std::int16_t &KeyAscii);
+    void judge();
+    void PlaySoundFile(const QString &path);
+    void Timer1_Timer();
+    void EndGame();
+    void cmdExit_Click();
+    void checkAndSaveRecord();
+    void Next_Click();
+
+    QString clockText() const;
+    QString caption(const char *label) const;
+    void setCaption(const char *label, const QString &text);
+    void enableNext();
+    QString soundPath(const char *file) const;
+
+    platform::Services &m_services;
+    platform::NoticeBoundary m_boundary;
+    std::unique_ptr<ui::TavolaWindow> m_window;
+    std::unique_ptr<platform::Ticker> m_timer1;
+    FormState m_state;
+    bool m_ending = false; // the end of the race has begun
+};
+
+} // namespace drill

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "random.h"
+#include "services.h"
+
+#include <memory>
+
+namespace platform {
+
+// The services of the real program: Qt dialogs, QSoundEffect, a drift-free
+// timer, the XDG data folder and an immediate process exit.
+class QtServices final : public Services {
+public:
+    explicit QtServices(QString title);
+    ~QtServices() override;
+
+    Reply messageBox(const QString &prompt, BoxStyle style, const QString &title) override;
+    QString inputBox(const QString &prompt) override;
+    void loadSound(const QString &path) override;
+    void playSound(const QString &path) override;
+    double rnd() override;
+    void randomize() override;
+    std::unique_ptr<Ticker> makeTicker(int intervalMs, std::function<void()> onTick) override;
+    QString programFolder() const override;
+    QString dataFolder() const override;
+    [[noreturn]] void end(int status) override;
+
+private:
+    struct SoundCache;
+    std::unique_ptr<SoundCache> m_sounds;
+    Random m_random;
+    QString m_title;
+};
+
+} // namespace platform

@@ -1,0 +1,130 @@
+#include "runtime.h"
+
+#include <QRegularExpression>
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace platform {
+
+RunTimeError::RunTimeError(int number, const QString &description, const QString &detail)
+    : std::runtime_error(description.toStdString()), m_number(number), m_description(description),
+      m_detail(detail)
+{
+}
+
+QString RunTimeError::report() const
+{
+    QString text = QStringLiteral("Errore di run-time '%1':\n\n%2").arg(m_number).arg(m_description);
+    if (!m_detail.isEmpty())
+        text += QLatin1Char('\n') + m_detail;
+    return text;
+}
+
+void raiseOverflow()
+{
+    throw RunTimeError(errors::Overflow, QStringLiteral("Overflow"));
+}
+
+void raiseTypeMismatch(QStringView text)
+{
+    throw RunTimeError(errors::TypeMismatch, QStringLiteral("Tipo non corrispondente"),
+                       QStringLiteral("\"%1\" non è un numero").arg(text));
+}
+
+void raiseFileAccess(const QString &path, const QString &reason)
+{
+    throw RunTimeError(errors::PathFileAccess, QStringLiteral("Errore di accesso al percorso/file"),
+                       QStringLiteral("%1: %2").arg(path, reason));
+}
+
+QString formatNumber(double value, QStringView pattern)
+{
+    const auto minDigits = pattern.count(QLatin1Char('0'));
+    const double rounded = std::round(value);
+    QString digits = QString::number(std::fabs(rounded), 'f', 0);
+    if (digits.size() < minDigits)
+        digits.prepend(QString(minDigits - digits.size(), QLatin1Char('0')));
+    if (rounded < 0)
+        digits.prepend(QLatin1Char('-'));
+    return digits;
+}
+
+double leadingNumber(QStringView text)
+{
+    auto skippable = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; };
+    QString number;
+    bool digits = false, point = false, exponent = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (skippable(c))
+            continue;
+        if (c.isDigit() && c.unicode() < 128) {
+            digits = true;
+        } else if ((c == u'+' || c == u'-') &&
+                   (number.isEmpty() || number.back() == u'e')) {
+        } else if (c == u'.' && !point && !exponent) {
+            point = true;
+        } else if ((c == u'e' || c == u'E' || c == u'd' || c == u'D') && digits && !exponent) {
+            exponent = true;
+            number += u'e';
+            continue;
+        } else {
+            break;
+        }
+        number += c;
+    }
+    // An exponent marker with nothing after it counts for nothing.
+    while (!number.isEmpty() && (number.back() == u'e' || number.back() == u'+' ||
+                                 number.back() == u'-'))
+        number.chop(1);
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+double strictNumber(QStringView text)
+{
+    static const QRegularExpression numeric(
+        QStringLiteral(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eEdD][+-]?[0-9]+)?[ \t]*$)"));
+    if (!numeric.match(text.toString()).hasMatch())
+        raiseTypeMismatch(text);
+    QString normal = text.trimmed().toString();
+    normal.replace(u'd', u'e').replace(u'D', u'e');
+    bool ok = false;
+    const double value = normal.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        raiseOverflow();
+    return value;
+}
+
+std::int16_t toInt16(double value)
+{
+    if (!std::isfinite(value))
+        raiseOverflow();
+    const int previous = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(value);
+    std::fesetround(previous);
+    if (rounded < std::numeric_limits<std::int16_t>::min() ||
+        rounded > std::numeric_limits<std::int16_t>::max())
+        raiseOverflow();
+    return static_cast<std::int16_t>(rounded);
+}
+
+namespace {
+std::int16_t checked(int result)
+{
+    if (result < std::numeric_limits<std::int16_t>::min() ||
+        result > std::numeric_limits<std::int16_t>::max())
+        raiseOverflow();
+    return static_cast<std::int16_t>(result);
+}
+} // namespace
+
+std::int16_t add16(std::int16_t a, std::int16_t b) { return checked(int(a) + int(b)); }
+std::int16_t sub16(std::int16_t a, std::int16_t b) { return checked(int(a) - int(b)); }
+std::int16_t mul16(std::int16_t a, std::int16_t b) { return checked(int(a) * int(b)); }
+
+} // namespace platform

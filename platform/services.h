@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+
+// Message box buttons: OK only, or Yes/No with a question icon and No as the
+// default (the classic style 292). Critical is the run-time error report.
+enum class BoxStyle { Ok, YesNoQuestion, Critical };
+enum class Reply { Ok, Yes, No };
+
+// A repeating timer whose ticks arrive on the user-interface thread.
+class Ticker {
+public:
+    virtual ~Ticker() = default;
+    virtual void setEnabled(bool on) = 0;
+    virtual bool isEnabled() const = 0;
+};
+
+// Thrown by a replacement of Services::end() (tests) so that nothing after the
+// end runs; the real program never sees it because its end never returns.
+struct ProgramEnded {
+    int status = 0;
+};
+
+// Everything the window needs from the outside world. The program uses
+// QtServices; tests substitute a scripted fake.
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // Modal. title empty means the program's own title.
+    virtual Reply messageBox(const QString &prompt, BoxStyle style = BoxStyle::Ok,
+                             const QString &title = {}) = 0;
+    // Modal. Empty when nothing was typed or the box was cancelled.
+    virtual QString inputBox(const QString &prompt) = 0;
+
+    // Decodes a wave file ahead of its first use; silent on any failure.
+    virtual void loadSound(const QString &path) = 0;
+    // Starts playing and returns at once; silent on any failure.
+    virtual void playSound(const QString &path) = 0;
+
+    // Uniform in [0, 1).
+    virtual double rnd() = 0;
+    // Folds the current clock reading into the generator's state.
+    virtual void randomize() = 0;
+
+    virtual std::unique_ptr<Ticker> makeTicker(int intervalMs, std::function<void()> onTick) = 0;
+
+    // The folder holding "suoni", without a trailing separator.
+    virtual QString programFolder() const = 0;
+    // The per-user folder where the record files live (may not exist yet).
+    virtual QString dataFolder() const = 0;
+
+    // Stops the program at once: no handler, no unload, nothing runs after it.
+    [[noreturn]] virtual void end(int status) = 0;
+};
+
+} // namespace platform

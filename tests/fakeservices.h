@@ -1,0 +1,68 @@
+#pragma once
+
+#include "random.h"
+#include "services.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+// Scripted services for tests: dialogs are answered from queues, every call is
+// logged, the timer ticks only when the test says so, and the end of the
+// program is recorded instead of happening.
+class FakeServices final : public platform::Services {
+public:
+    struct Box {
+        QString prompt;
+        platform::BoxStyle style;
+        QString title;
+    };
+
+    FakeServices();
+    ~FakeServices() override;
+
+    // Scripts.
+    QStringList inputAnswers;           // empty queue: the box is cancelled
+    QList<platform::Reply> replies;     // for Yes/No boxes; empty queue: No
+    QList<double> randoms;              // empty queue: a real generator
+    std::function<void()> insideNextBox; // runs once while the next box is open
+    QString program = QStringLiteral("/nonexistent/dieci");
+    QString data;
+
+    // What happened.
+    QList<Box> boxes;
+    QStringList inputPrompts;
+    QStringList loadedSounds;
+    QStringList playedSounds;
+    QStringList calls; // "rnd", "randomize", "messageBox", "inputBox", ... in order
+    std::optional<int> endStatus;
+
+    QStringList boxTexts() const;
+    // Delivers one tick of the newest enabled timer; false when there is none.
+    bool tick();
+    int liveTickers() const { return int(m_tickers.size()); }
+    bool timerEnabled() const;
+
+    platform::Reply messageBox(const QString &prompt, platform::BoxStyle style,
+                               const QString &title) override;
+    QString inputBox(const QString &prompt) override;
+    void loadSound(const QString &path) override;
+    void playSound(const QString &path) override;
+    double rnd() override;
+    void randomize() override;
+    std::unique_ptr<platform::Ticker> makeTicker(int intervalMs,
+                                                 std::function<void()> onTick) override;
+    QString programFolder() const override { return program; }
+    QString dataFolder() const override { return data; }
+    [[noreturn]] void end(int status) override;
+
+private:
+    class FakeTicker;
+    void runInsideBox();
+    // Once the program has ended nothing after the box may run.
+    void afterBox() const;
+
+    QList<FakeTicker *> m_tickers;
+    platform::Random m_random;
+};

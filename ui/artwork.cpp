@@ -1,0 +1,35 @@
+#include "artwork.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace ui::artwork {
+
+QPixmap picture(const QString &name, QSize size, qreal devicePixelRatio)
+{
+    QSvgRenderer renderer(QStringLiteral(":/dieci/art/%1.svg").arg(name));
+    QPixmap pixmap(size * devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    if (renderer.isValid()) {
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+    }
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+QIcon windowIcon()
+{
+    QIcon icon;
+    for (int side : {16, 32, 48, 64, 128, 256})
+        icon.addPixmap(picture(QStringLiteral("dieci"), QSize(side, side)));
+    return icon;
+}
+
+QCursor headCursor(qreal devicePixelRatio)
+{
+    // The hot spot is the tip of the pointing nose, near the top-left.
+    return QCursor(picture(QStringLiteral("pointer"), QSize(48, 48), devicePixelRatio), 4, 4);
+}
+
+} // namespace ui::artwork

@@ -1,0 +1,142 @@
+#include "controlfactory.h"
+
+#include "artwork.h"
+#include "captionlabel.h"
+#include "picturebutton.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+namespace ui {
+
+namespace {
+void installFontSubstitutes()
+{
+    static const bool done = [] {
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        // No metric twin exists; a heavy, wide sans comes closest.
+        QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("DejaVu Sans"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+void setColours(QWidget *widget, const ControlSpec &spec, QPalette::ColorRole foreRole,
+                QPalette::ColorRole backRole)
+{
+    QPalette palette = widget->palette();
+    if (spec.fore)
+        palette.setColor(foreRole, QColor::fromRgb(*spec.fore));
+    if (spec.back)
+        palette.setColor(backRole, QColor::fromRgb(*spec.back));
+    widget->setPalette(palette);
+}
+
+QWidget *createLabel(const ControlSpec &spec, QWidget *parent)
+{
+    auto *label = new CaptionLabel(parent);
+    if (spec.flags & flag::Border)
+        label->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    const Qt::Alignment horizontal = (spec.flags & flag::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    label->setAlignment(horizontal | Qt::AlignTop);
+    label->setAutoSize(spec.flags & flag::AutoSize);
+    // Fixed labels wrap at word boundaries; what falls below them is cut off.
+    label->setWordWrap(!(spec.flags & flag::AutoSize));
+    label->setAutoFillBackground(spec.flags & flag::Opaque);
+    setColours(label, spec, QPalette::WindowText, QPalette::Window);
+    label->setAccessibleDescription(QString::fromUtf8(spec.description));
+    label->setCursor(spec.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    return label;
+}
+
+QWidget *createTextBox(const ControlSpec &spec, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setMaxLength(4);
+    setColours(box, spec, QPalette::Text, QPalette::Base);
+    box->setAccessibleName(QString::fromUtf8(spec.description));
+    return box;
+}
+
+QWidget *createButton(const ControlSpec &spec, QWidget *parent)
+{
+    QPushButton *button = nullptr;
+    if (spec.flags & flag::Graphical) {
+        auto *graphic = new PictureButton(parent);
+        const QSize size(32, 32);
+        const QString name = QString::fromLatin1(spec.name);
+        if (name == QLatin1String("cmdNext"))
+            graphic->setPictures(artwork::picture(QStringLiteral("face-smile"), size),
+                                 artwork::picture(QStringLiteral("face-neutral"), size),
+                                 artwork::picture(QStringLiteral("face-laugh"), size));
+        else
+            graphic->setPictures(artwork::picture(QStringLiteral("no-entry"), size),
+                                 artwork::picture(QStringLiteral("no-entry"), size),
+                                 artwork::picture(QStringLiteral("no-entry"), size));
+        button = graphic;
+    } else {
+        button = new QPushButton(parent);
+    }
+    button->setAutoDefault(false);
+    setColours(button, spec, QPalette::ButtonText, QPalette::Button);
+    button->setEnabled(!(spec.flags & flag::Disabled));
+    button->setAccessibleName(QString::fromUtf8(spec.description));
+    button->setCursor(spec.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    return button;
+}
+
+QWidget *createImage(const ControlSpec &spec, QWidget *parent)
+{
+    auto *image = new QLabel(parent);
+    image->setPixmap(artwork::picture(QStringLiteral("stopwatch"), QSize(32, 32),
+                                      parent->devicePixelRatioF()));
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setAccessibleName(QString::fromUtf8(spec.description));
+    image->setCursor(Qt::ArrowCursor);
+    return image;
+}
+} // namespace
+
+QFont tableFont(const FontSpec &spec)
+{
+    installFontSubstitutes();
+    if (!spec.face)
+        return QApplication::font();
+    QFont font(QString::fromLatin1(spec.face));
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+QWidget *createControl(const ControlSpec &spec, QWidget *parent)
+{
+    QWidget *widget = nullptr;
+    switch (spec.kind) {
+    case Kind::Label: widget = createLabel(spec, parent); break;
+    case Kind::TextBox: widget = createTextBox(spec, parent); break;
+    case Kind::CommandButton: widget = createButton(spec, parent); break;
+    case Kind::Image: widget = createImage(spec, parent); break;
+    case Kind::Timer: return nullptr;
+    }
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    widget->setFont(tableFont(spec.font));
+    widget->setGeometry(twipsToPixels(spec.twips));
+    const QString caption = QString::fromUtf8(spec.caption);
+    if (auto *label = qobject_cast<CaptionLabel *>(widget)) {
+        const bool autoSize = label->autoSize();
+        label->setAutoSize(false); // sizes at load are the table's own
+        label->setCaption(caption);
+        label->setAutoSize(autoSize);
+    } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        button->setText(caption);
+    }
+    if (spec.tooltip)
+        widget->setToolTip(QString::fromUtf8(spec.tooltip));
+    widget->setVisible(!(spec.flags & flag::Hidden));
+    return widget;
+}
+
+} // namespace ui

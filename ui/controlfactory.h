@@ -1,0 +1,18 @@
+#pragma once
+
+#include "controltable.h"
+
+#include <QFont>
+
+class QWidget;
+
+namespace ui {
+
+// The font of a table entry. Faces missing on this machine are replaced by
+// metric-compatible ones, so the layout is the same everywhere.
+QFont tableFont(const FontSpec &spec);
+
+// Creates the widget of one table entry on the parent; nullptr for a timer.
+QWidget *createControl(const ControlSpec &spec, QWidget *parent);
+
+} // namespace ui

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ui {
+
+class CaptionLabel;
+class PictureButton;
+class Surface;
+
+// The drill's one window, built from the control table. It owns the layout,
+// the menus and the keyboard rules; the drill's logic attaches to its notices.
+class TavolaWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TavolaWindow(QWidget *parent = nullptr);
+
+    CaptionLabel *label(const char *name) const;
+    QLineEdit *txtAnswer() const { return m_txtAnswer; }
+    PictureButton *cmdNext() const { return m_cmdNext; }
+    PictureButton *cmdExit() const { return m_cmdExit; }
+    QPushButton *command1() const { return m_command1; }
+    QLabel *image1() const { return m_image1; }
+    Surface *surface() const { return m_surface; }
+    QAction *nextAction() const { return m_next; }
+
+    // Receives each character typed into the answer box; setting the code to 0
+    // discards the key.
+    using KeyPressHandler = std::function<void(std::int16_t &keyAscii)>;
+    void setKeyPressHandler(KeyPressHandler handler) { m_keyPress = std::move(handler); }
+
+signals:
+    void resized();
+    // Once, when the window first becomes active after it was shown.
+    void activated();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    bool answerKey(QKeyEvent *event);
+    bool clickDefault();
+    void raiseActivate();
+
+    Surface *m_surface = nullptr;
+    QLineEdit *m_txtAnswer = nullptr;
+    PictureButton *m_cmdNext = nullptr;
+    PictureButton *m_cmdExit = nullptr;
+    QPushButton *m_command1 = nullptr;
+    QLabel *m_image1 = nullptr;
+    QAction *m_next = nullptr;
+    KeyPressHandler m_keyPress;
+    bool m_shown = false;
+    bool m_activated = false;
+};
+
+} // namespace ui

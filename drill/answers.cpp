@@ -49,6 +49,9 @@ void Tavola::judge()
     enableNext();
 }
 
-void Tavola::PlaySoundFile(const QString &path) { m_services.playSound(path); }
+void Tavola::PlaySoundFile(const QString &path)
+{
+    m_services.playSound(path);
+}
 
 } // namespace drill

@@ -7,9 +7,9 @@ namespace drill {
 
 void Tavola::Next_Click()
 {
-    const platform::Reply reply =
-        m_services.messageBox(QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"),
-                              platform::BoxStyle::YesNoQuestion, QStringLiteral("INIZIARE NUOVA GARA"));
+    const platform::Reply reply = m_services.messageBox(
+        QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"), platform::BoxStyle::YesNoQuestion,
+        QStringLiteral("INIZIARE NUOVA GARA"));
     if (reply != platform::Reply::Yes)
         return;
     const QString upTo = m_services.inputBox(QStringLiteral("Tavola pitagorica fino al numero? "));

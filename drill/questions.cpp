@@ -13,7 +13,10 @@
 
 namespace drill {
 
-void Tavola::Form_Activate() { cmdNext_Click(); }
+void Tavola::Form_Activate()
+{
+    cmdNext_Click();
+}
 
 void Tavola::cmdNext_Click()
 {

@@ -104,7 +104,10 @@ QString Tavola::clockText() const
            formatNumber(m_state.ClockSeconds, pattern);
 }
 
-QString Tavola::caption(const char *label) const { return m_window->label(label)->caption(); }
+QString Tavola::caption(const char *label) const
+{
+    return m_window->label(label)->caption();
+}
 
 void Tavola::setCaption(const char *label, const QString &text)
 {

@@ -26,7 +26,10 @@ struct QtServices::SoundCache {
     QObject owner;
 };
 
-QtServices::QtServices(QString title) : m_sounds(std::make_unique<SoundCache>()), m_title(std::move(title)) {}
+QtServices::QtServices(QString title)
+    : m_sounds(std::make_unique<SoundCache>()), m_title(std::move(title))
+{
+}
 
 QtServices::~QtServices() = default;
 
@@ -97,7 +100,10 @@ void QtServices::playSound(const QString &path)
         effect->play();
 }
 
-double QtServices::rnd() { return m_random.next(); }
+double QtServices::rnd()
+{
+    return m_random.next();
+}
 
 void QtServices::randomize()
 {
@@ -114,7 +120,8 @@ QString QtServices::programFolder() const
     const QDir binDir(QCoreApplication::applicationDirPath());
     if (binDir.exists(QStringLiteral("suoni")))
         return binDir.absolutePath();
-    const QString installed = QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral(DIECI_BIN_TO_DATA)));
+    const QString installed =
+        QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral(DIECI_BIN_TO_DATA)));
     if (QFileInfo(installed).isDir())
         return installed;
     return binDir.absolutePath();

@@ -16,7 +16,8 @@ RunTimeError::RunTimeError(int number, const QString &description, const QString
 
 QString RunTimeError::report() const
 {
-    QString text = QStringLiteral("Errore di run-time '%1':\n\n%2").arg(m_number).arg(m_description);
+    QString text =
+        QStringLiteral("Errore di run-time '%1':\n\n%2").arg(m_number).arg(m_description);
     if (!m_detail.isEmpty())
         text += QLatin1Char('\n') + m_detail;
     return text;
@@ -62,8 +63,7 @@ double leadingNumber(QStringView text)
             continue;
         if (c.isDigit() && c.unicode() < 128) {
             digits = true;
-        } else if ((c == u'+' || c == u'-') &&
-                   (number.isEmpty() || number.back() == u'e')) {
+        } else if ((c == u'+' || c == u'-') && (number.isEmpty() || number.back() == u'e')) {
         } else if (c == u'.' && !point && !exponent) {
             point = true;
         } else if ((c == u'e' || c == u'E' || c == u'd' || c == u'D') && digits && !exponent) {
@@ -76,8 +76,8 @@ double leadingNumber(QStringView text)
         number += c;
     }
     // An exponent marker with nothing after it counts for nothing.
-    while (!number.isEmpty() && (number.back() == u'e' || number.back() == u'+' ||
-                                 number.back() == u'-'))
+    while (!number.isEmpty() &&
+           (number.back() == u'e' || number.back() == u'+' || number.back() == u'-'))
         number.chop(1);
     bool ok = false;
     const double value = number.toDouble(&ok);
@@ -123,8 +123,17 @@ std::int16_t checked(int result)
 }
 } // namespace
 
-std::int16_t add16(std::int16_t a, std::int16_t b) { return checked(int(a) + int(b)); }
-std::int16_t sub16(std::int16_t a, std::int16_t b) { return checked(int(a) - int(b)); }
-std::int16_t mul16(std::int16_t a, std::int16_t b) { return checked(int(a) * int(b)); }
+std::int16_t add16(std::int16_t a, std::int16_t b)
+{
+    return checked(int(a) + int(b));
+}
+std::int16_t sub16(std::int16_t a, std::int16_t b)
+{
+    return checked(int(a) - int(b));
+}
+std::int16_t mul16(std::int16_t a, std::int16_t b)
+{
+    return checked(int(a) * int(b));
+}
 
 } // namespace platform

@@ -79,7 +79,10 @@ QString FakeServices::inputBox(const QString &prompt)
     return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
 }
 
-void FakeServices::loadSound(const QString &path) { loadedSounds << path; }
+void FakeServices::loadSound(const QString &path)
+{
+    loadedSounds << path;
+}
 
 void FakeServices::playSound(const QString &path)
 {

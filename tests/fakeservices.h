@@ -23,9 +23,9 @@ public:
     ~FakeServices() override;
 
     // Scripts.
-    QStringList inputAnswers;           // empty queue: the box is cancelled
-    QList<platform::Reply> replies;     // for Yes/No boxes; empty queue: No
-    QList<double> randoms;              // empty queue: a real generator
+    QStringList inputAnswers;            // empty queue: the box is cancelled
+    QList<platform::Reply> replies;      // for Yes/No boxes; empty queue: No
+    QList<double> randoms;               // empty queue: a real generator
     std::function<void()> insideNextBox; // runs once while the next box is open
     QString program = QStringLiteral("/nonexistent/dieci");
     QString data;

@@ -76,7 +76,10 @@ void TestRecords::encoding_data()
     QTest::addColumn<bool>("roundTrips");
     QTest::newRow("accents") << "Niccolò è qui" << QByteArray("Niccol\xF2 \xE8 qui") << true;
     QTest::newRow("euro") << "€" << QByteArray("\x80") << true;
-    QTest::newRow("curly quote") << "l’anno" << QByteArray("l\x92" "anno") << true;
+    QTest::newRow("curly quote") << "l’anno"
+                                 << QByteArray("l\x92"
+                                               "anno")
+                                 << true;
     QTest::newRow("emoji") << "A😀" << QByteArray("A?") << false;
     QTest::newRow("cyrillic") << "Ж" << QByteArray("?") << false;
 }

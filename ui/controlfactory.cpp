@@ -6,16 +6,23 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QValidator>
+
+#include <algorithm>
 
 namespace ui {
 
 namespace {
+constexpr int MaxAnswerLength = 4;
+
 void installFontSubstitutes()
 {
     static const bool done = [] {
         QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
+                                  QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"),
+                                  QStringLiteral("Liberation Serif"));
         // No metric twin exists; a heavy, wide sans comes closest.
         QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("DejaVu Sans"));
         return true;
@@ -39,7 +46,8 @@ QWidget *createLabel(const ControlSpec &spec, QWidget *parent)
     auto *label = new CaptionLabel(parent);
     if (spec.flags & flag::Border)
         label->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    const Qt::Alignment horizontal = (spec.flags & flag::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    const Qt::Alignment horizontal =
+        (spec.flags & flag::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
     label->setAlignment(horizontal | Qt::AlignTop);
     label->setAutoSize(spec.flags & flag::AutoSize);
     // Fixed labels wrap at word boundaries; what falls below them is cut off.
@@ -51,10 +59,34 @@ QWidget *createLabel(const ControlSpec &spec, QWidget *parent)
     return label;
 }
 
+// Whatever reaches the answer box other than by typing (pasting with Ctrl+V,
+// the context menu or a middle click) is reduced to its digits, at most four.
+class DigitsOnly : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override
+    {
+        QString digits;
+        int newPos = 0;
+        for (qsizetype i = 0; i < input.size() && digits.size() < MaxAnswerLength; ++i) {
+            if (input[i] >= u'0' && input[i] <= u'9') {
+                digits += input[i];
+                if (i < pos)
+                    ++newPos;
+            }
+        }
+        input = digits;
+        pos = std::min(newPos, int(digits.size()));
+        return Acceptable;
+    }
+};
+
 QWidget *createTextBox(const ControlSpec &spec, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
-    box->setMaxLength(4);
+    // The validator alone keeps the limit: a maximum length on the box would
+    // cut a pasted text before its letters were dropped.
+    box->setValidator(new DigitsOnly(box));
     setColours(box, spec, QPalette::Text, QPalette::Base);
     box->setAccessibleName(QString::fromUtf8(spec.description));
     return box;
@@ -90,8 +122,8 @@ QWidget *createButton(const ControlSpec &spec, QWidget *parent)
 QWidget *createImage(const ControlSpec &spec, QWidget *parent)
 {
     auto *image = new QLabel(parent);
-    image->setPixmap(artwork::picture(QStringLiteral("stopwatch"), QSize(32, 32),
-                                      parent->devicePixelRatioF()));
+    image->setPixmap(
+        artwork::picture(QStringLiteral("stopwatch"), QSize(32, 32), parent->devicePixelRatioF()));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setAccessibleName(QString::fromUtf8(spec.description));
     image->setCursor(Qt::ArrowCursor);
@@ -115,11 +147,20 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent)
 {
     QWidget *widget = nullptr;
     switch (spec.kind) {
-    case Kind::Label: widget = createLabel(spec, parent); break;
-    case Kind::TextBox: widget = createTextBox(spec, parent); break;
-    case Kind::CommandButton: widget = createButton(spec, parent); break;
-    case Kind::Image: widget = createImage(spec, parent); break;
-    case Kind::Timer: return nullptr;
+    case Kind::Label:
+        widget = createLabel(spec, parent);
+        break;
+    case Kind::TextBox:
+        widget = createTextBox(spec, parent);
+        break;
+    case Kind::CommandButton:
+        widget = createButton(spec, parent);
+        break;
+    case Kind::Image:
+        widget = createImage(spec, parent);
+        break;
+    case Kind::Timer:
+        return nullptr;
     }
     widget->setObjectName(QString::fromLatin1(spec.name));
     widget->setFont(tableFont(spec.font));

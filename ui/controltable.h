@@ -11,13 +11,13 @@ namespace ui {
 enum class Kind { Label, TextBox, Image, CommandButton, Timer };
 
 namespace flag {
-inline constexpr unsigned Border = 1u << 0;     // 2-pixel sunken edge
-inline constexpr unsigned Centred = 1u << 1;    // text centred horizontally
-inline constexpr unsigned AutoSize = 1u << 2;   // follows its caption, growing right and down
-inline constexpr unsigned Hidden = 1u << 3;     // never visible
-inline constexpr unsigned Opaque = 1u << 4;     // paints its background
-inline constexpr unsigned Graphical = 1u << 5;  // button with pictures
-inline constexpr unsigned Disabled = 1u << 6;   // disabled at load
+inline constexpr unsigned Border = 1u << 0;      // 2-pixel sunken edge
+inline constexpr unsigned Centred = 1u << 1;     // text centred horizontally
+inline constexpr unsigned AutoSize = 1u << 2;    // follows its caption, growing right and down
+inline constexpr unsigned Hidden = 1u << 3;      // never visible
+inline constexpr unsigned Opaque = 1u << 4;      // paints its background
+inline constexpr unsigned Graphical = 1u << 5;   // button with pictures
+inline constexpr unsigned Disabled = 1u << 6;    // disabled at load
 inline constexpr unsigned IconPointer = 1u << 7; // the icon-shaped mouse pointer
 } // namespace flag
 

@@ -46,8 +46,8 @@ void PictureButton::paintEvent(QPaintEvent *)
                              pictureArea.center().y() - size.height() / 2 + 1 + shift);
         painter.drawPixmap(topLeft, picture);
     }
-    painter.drawItemText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
-                         isEnabled(), QPushButton::text(), QPalette::ButtonText);
+    painter.drawItemText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+                         QPushButton::text(), QPalette::ButtonText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);

@@ -87,8 +87,8 @@ int main(int argc, char **argv)
                                {0.14, 0.30, 1568.0, 0.34, 8}},
                               0.44, true);
     // A4 then F4, soft and low: "uh-oh".
-    const auto uhOh = render({{0.00, 0.17, 440.0, 0.45, 4}, {0.20, 0.24, 349.2, 0.45, 5}}, 0.46,
-                             false);
+    const auto uhOh =
+        render({{0.00, 0.17, 440.0, 0.45, 4}, {0.20, 0.24, 349.2, 0.45, 5}}, 0.46, false);
     const bool ok = writeWave(folder + "/Esatto.wav", chime) && writeWave(folder + "/no.wav", uhOh);
     if (!ok)
         std::fprintf(stderr, "makesounds: cannot write into %s\n", folder.c_str());

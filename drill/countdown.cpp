@@ -1,9 +1,25 @@
 // The five-minute countdown shown in lblconto.
-#include "tavola.h"
+#include "countdown.h"
 
 #include "runtime.h"
+#include "tavola.h"
 
 namespace drill {
+
+void countDownOneSecond(std::int16_t &hours, std::int16_t &minutes, float &seconds)
+{
+    if (seconds == 0) {
+        if (minutes > 0) {
+            minutes = platform::sub16(minutes, 1);
+            seconds = 60;
+        } else if (hours > 0) {
+            hours = platform::sub16(hours, 1);
+            minutes = 59;
+            seconds = 60;
+        }
+    }
+    seconds -= 1;
+}
 
 void Tavola::Timer1_Timer()
 {
@@ -11,21 +27,12 @@ void Tavola::Timer1_Timer()
     // must not begin the end a second time.
     if (m_ending)
         return;
+    // The end is decided on the text as shown, not on the fields.
     if (caption("lblconto") == QLatin1String("00:00:00")) {
         EndGame();
         return;
     }
-    if (m_state.ClockSeconds == 0) {
-        if (m_state.ClockMinutes > 0) {
-            m_state.ClockMinutes = platform::sub16(m_state.ClockMinutes, 1);
-            m_state.ClockSeconds = 60;
-        } else if (m_state.ClockHours > 0) {
-            m_state.ClockHours = platform::sub16(m_state.ClockHours, 1);
-            m_state.ClockMinutes = 59;
-            m_state.ClockSeconds = 60;
-        }
-    }
-    m_state.ClockSeconds -= 1;
+    countDownOneSecond(m_state.ClockHours, m_state.ClockMinutes, m_state.ClockSeconds);
     setCaption("lblconto", clockText());
 }
 

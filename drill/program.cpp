@@ -2,6 +2,8 @@
 
 #include "tavola.h"
 
+#include <QTimer>
+
 namespace drill {
 
 Program::Program(platform::Services &services) : m_services(services) {}
@@ -20,9 +22,11 @@ void Program::start()
 
 void Program::restart()
 {
-    std::unique_ptr<Tavola> old = std::move(m_tavola);
-    old->unload();
-    old.release()->deleteLater();
+    // The old window goes away once control is back in the event loop; until
+    // then this object owns it, so it never outlives the services it uses.
+    m_retired = std::move(m_tavola);
+    m_retired->unload();
+    QTimer::singleShot(0, this, [this] { m_retired.reset(); });
     start();
     emit restarted();
 }

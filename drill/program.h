@@ -32,6 +32,7 @@ private:
 
     platform::Services &m_services;
     std::unique_ptr<Tavola> m_tavola;
+    std::unique_ptr<Tavola> m_retired;
 };
 
 } // namespace drill

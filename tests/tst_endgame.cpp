@@ -1,0 +1,155 @@
+#include "race.h"
+#include "recordfiles.h"
+#include "runtime.h"
+#include "services.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <csignal>
+
+using records::NameFileName;
+using records::PointsFileName;
+
+namespace {
+const QString Praise = "Ok! Ho registrato il tuo record, C A M P I O N E";
+const QString Goodbye = "Ciao, alla prossima sfida. ";
+
+// The boxes shown after the greeting.
+QStringList laterBoxes(const Race &race)
+{
+    return race.fake.boxTexts().mid(1);
+}
+} // namespace
+
+class TestEndGame : public QObject {
+    Q_OBJECT
+private slots:
+    void exitComparesAndSaves_data();
+    void exitComparesAndSaves();
+    void clockEndSaysGoodbyeFirst();
+    void failedSaveKeepsOldPairAndReports();
+    void higherRecordSavedMeanwhileIsKept();
+    void killedSaveLeavesOldOrNewPair();
+};
+
+void TestEndGame::exitComparesAndSaves_data()
+{
+    QTest::addColumn<QByteArray>("points");
+    QTest::addColumn<QString>("score");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("nameBytes"); // empty: nothing saved
+    QTest::newRow("first run, score 0") << QByteArray() << "0"
+                                        << "Anna" << QByteArray();
+    QTest::newRow("first run, score 1") << QByteArray() << "1"
+                                        << "Anna" << QByteArray("Anna\r\n");
+    QTest::newRow("equal to record") << QByteArray("12\r\n") << "12"
+                                     << "Anna" << QByteArray();
+    QTest::newRow("beats record") << QByteArray("12\r\n") << "13"
+                                  << "Anna" << QByteArray("Anna\r\n");
+    QTest::newRow("empty name") << QByteArray() << "1"
+                                << "" << QByteArray("\r\n");
+    QTest::newRow("accented name") << QByteArray() << "2"
+                                   << "Mosè" << QByteArray("Mos\xE8\r\n");
+}
+
+void TestEndGame::exitComparesAndSaves()
+{
+    QFETCH(QByteArray, points);
+    QFETCH(QString, score);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, nameBytes);
+    Race race(name);
+    race.putRecordFile(PointsFileName, points);
+    race.putRecordFile(NameFileName, "Bea\r\n");
+    QVERIFY(race.start());
+    race.window().label("lblScore")->setCaption(score);
+    race.window().cmdExit()->click();
+
+    QCOMPARE(race.fake.endStatus, std::optional(0));
+    const bool saved = !nameBytes.isEmpty();
+    QCOMPARE(laterBoxes(race), saved ? QStringList{Praise} : QStringList{});
+    QCOMPARE(race.recordFile(PointsFileName), saved ? score.toLatin1() + "\r\n" : points);
+    QCOMPARE(race.recordFile(NameFileName), saved ? nameBytes : QByteArray("Bea\r\n"));
+    // Nothing runs after the end.
+    race.fake.tick();
+    race.window().cmdExit()->click();
+    QCOMPARE(race.fake.calls.count("end"), 1);
+}
+
+void TestEndGame::clockEndSaysGoodbyeFirst()
+{
+    for (const QString score : {"0", "3"}) {
+        Race race;
+        QVERIFY(race.start());
+        race.window().label("lblScore")->setCaption(score);
+        for (int tick = 0; tick < 301; ++tick)
+            race.fake.tick();
+        const QStringList expected =
+            score == "0" ? QStringList{Goodbye} : QStringList{Goodbye, Praise};
+        QCOMPARE(laterBoxes(race), expected);
+        QCOMPARE(race.fake.endStatus, std::optional(0));
+    }
+}
+
+void TestEndGame::failedSaveKeepsOldPairAndReports()
+{
+    Race race;
+    race.putRecordFile(PointsFileName, "2\r\n");
+    race.putRecordFile(NameFileName, "Bea\r\n");
+    QVERIFY(race.start());
+    // The name file cannot be replaced: a folder has taken its place.
+    QFile::rename(race.recordPath(NameFileName), race.tmp.path() + "/parked");
+    QDir().mkdir(race.recordPath(NameFileName));
+    race.window().label("lblScore")->setCaption("5");
+    race.window().cmdExit()->click();
+
+    QCOMPARE(race.fake.endStatus, std::optional(1));
+    QCOMPARE(race.fake.boxes.last().style, platform::BoxStyle::Critical);
+    QVERIFY(!race.fake.boxTexts().contains(Praise));
+    QCOMPARE(race.recordFile(PointsFileName), QByteArray("2\r\n"));
+}
+
+void TestEndGame::higherRecordSavedMeanwhileIsKept()
+{
+    Race race;
+    race.putRecordFile(PointsFileName, "12\r\n");
+    race.putRecordFile(NameFileName, "Bea\r\n");
+    QVERIFY(race.start());
+    // Another copy of the program saved 20 while this race was on.
+    race.putRecordFile(PointsFileName, "20\r\n");
+    race.putRecordFile(NameFileName, "Ciro\r\n");
+    race.window().label("lblScore")->setCaption("15");
+    race.window().cmdExit()->click();
+    QCOMPARE(race.fake.endStatus, std::optional(0));
+    QCOMPARE(laterBoxes(race), QStringList{});
+    QCOMPARE(race.recordFile(PointsFileName), QByteArray("20\r\n"));
+    QCOMPARE(race.recordFile(NameFileName), QByteArray("Ciro\r\n"));
+}
+
+void TestEndGame::killedSaveLeavesOldOrNewPair()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path() + '/';
+    records::saveRecord(dir, "0", "Giocatore 0");
+    auto *random = QRandomGenerator::global();
+    for (int run = 0; run < 60; ++run) {
+        QProcess saver;
+        saver.start(QStringLiteral(RECORDSAVER_PATH), {dir});
+        QVERIFY(saver.waitForStarted());
+        QTest::qSleep(2 + int(random->bounded(15)));
+        ::kill(pid_t(saver.processId()), SIGKILL);
+        saver.waitForFinished();
+
+        records::finishInterruptedSave(dir);
+        const QString points = records::Leggifiletxt(dir + PointsFileName);
+        const QString name = records::Leggifiletxt(dir + NameFileName);
+        QVERIFY2(points.endsWith("\r\n"), qPrintable(points));
+        QCOMPARE(name, "Giocatore " + points);
+    }
+    // The saver did get to save, many times over.
+    QVERIFY(platform::leadingNumber(records::Leggifiletxt(dir + PointsFileName)) > 60);
+}
+
+QTEST_MAIN(TestEndGame)
+#include "tst_endgame.moc"

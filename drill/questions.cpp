@@ -1,6 +1,8 @@
 // Posing a question and painting the window's tinted backdrop.
 #include "tavola.h"
 
+#include "backdrop.h"
+
 #include "picturebutton.h"
 #include "runtime.h"
 #include "services.h"
@@ -9,7 +11,7 @@
 
 #include <QLineEdit>
 
-#include <algorithm>
+#include <cmath>
 
 namespace drill {
 
@@ -35,25 +37,11 @@ void Tavola::cmdNext_Click()
     m_window->txtAnswer()->setFocus();
 }
 
-// 256 bands from top to bottom, each 1/256 of the client height and the full
-// width, blue rising from 0 to 255 over a grey-yellow tint. Painted in device
-// pixels so every band is solid at any height and pixel ratio.
 void Tavola::paintBackdrop()
 {
-    const int tint = platform::mul16(10, m_state.TintLevel);
-    QImage &canvas = m_window->surface()->beginDrawing();
-    const int height = canvas.height();
-    const int width = canvas.width();
-    for (int band = 0; band < 256; ++band) {
-        const QRgb colour = qRgb(tint, tint, band);
-        const int top = band * height / 256;
-        const int bottom = (band + 1) * height / 256;
-        for (int row = top; row < bottom; ++row) {
-            auto *line = reinterpret_cast<QRgb *>(canvas.scanLine(row));
-            std::fill(line, line + width, colour);
-        }
-    }
-    m_window->surface()->endDrawing();
+    ui::Surface *surface = m_window->surface();
+    paintBands(surface->beginDrawing(), platform::mul16(10, m_state.TintLevel));
+    surface->endDrawing();
 }
 
 } // namespace drill

@@ -3,12 +3,14 @@
 #include "preciseticker.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMediaDevices>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
@@ -20,6 +22,30 @@
 
 namespace platform {
 
+namespace {
+// A machine without sound must stay silent in every sense: Qt's audio backend
+// warns on stderr when it finds no server or device, so warnings raised while
+// the sound service is at work are dropped. Everything else passes through.
+bool g_quietSound = false;
+QtMessageHandler g_previousHandler = nullptr;
+
+void soundAwareHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (g_quietSound && (type == QtWarningMsg || type == QtInfoMsg || type == QtDebugMsg))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+
+class QuietSound {
+public:
+    QuietSound() { g_quietSound = true; }
+    ~QuietSound() { g_quietSound = false; }
+    QuietSound(const QuietSound &) = delete;
+    QuietSound &operator=(const QuietSound &) = delete;
+};
+} // namespace
+
 struct QtServices::SoundCache {
     // One decoded effect per file, kept for the life of the program.
     QHash<QString, QSoundEffect *> effects;
@@ -29,6 +55,7 @@ struct QtServices::SoundCache {
 QtServices::QtServices(QString title)
     : m_sounds(std::make_unique<SoundCache>()), m_title(std::move(title))
 {
+    g_previousHandler = qInstallMessageHandler(soundAwareHandler);
 }
 
 QtServices::~QtServices() = default;
@@ -83,6 +110,11 @@ void QtServices::loadSound(const QString &path)
 {
     if (m_sounds->effects.contains(path))
         return;
+    const QuietSound quiet;
+    // Without an output device there is nothing to load; ask again next time,
+    // in case headphones were plugged in meanwhile.
+    if (QMediaDevices::audioOutputs().isEmpty())
+        return;
     QSoundEffect *effect = nullptr;
     if (QFileInfo(path).isFile()) {
         effect = new QSoundEffect(&m_sounds->owner);
@@ -95,6 +127,7 @@ void QtServices::loadSound(const QString &path)
 void QtServices::playSound(const QString &path)
 {
     loadSound(path);
+    const QuietSound quiet;
     if (QSoundEffect *effect = m_sounds->effects.value(path);
         effect && effect->status() != QSoundEffect::Error)
         effect->play();

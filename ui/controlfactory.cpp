@@ -97,16 +97,14 @@ QWidget *createButton(const ControlSpec &spec, QWidget *parent)
     QPushButton *button = nullptr;
     if (spec.flags & flag::Graphical) {
         auto *graphic = new PictureButton(parent);
-        const QSize size(32, 32);
-        const QString name = QString::fromLatin1(spec.name);
-        if (name == QLatin1String("cmdNext"))
-            graphic->setPictures(artwork::picture(QStringLiteral("face-smile"), size),
-                                 artwork::picture(QStringLiteral("face-neutral"), size),
-                                 artwork::picture(QStringLiteral("face-laugh"), size));
+        const qreal ratio = parent->devicePixelRatioF();
+        auto art = [ratio](const char *name) {
+            return artwork::picture(QString::fromLatin1(name), QSize(32, 32), ratio);
+        };
+        if (QLatin1String(spec.name) == QLatin1String("cmdNext"))
+            graphic->setPictures(art("face-smile"), art("face-neutral"), art("face-laugh"));
         else
-            graphic->setPictures(artwork::picture(QStringLiteral("no-entry"), size),
-                                 artwork::picture(QStringLiteral("no-entry"), size),
-                                 artwork::picture(QStringLiteral("no-entry"), size));
+            graphic->setPictures(art("no-entry"), art("no-entry"), art("no-entry"));
         button = graphic;
     } else {
         button = new QPushButton(parent);

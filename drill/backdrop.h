@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QImage>
+
+namespace drill {
+
+// Paints 256 bands from top to bottom, each 1/256 of the image's height and
+// its full width, in (grey, grey, band): blue rises from 0 to 255 over the
+// tint. Works in device pixels, so every band is solid at any height.
+void paintBands(QImage &image, int grey);
+
+} // namespace drill

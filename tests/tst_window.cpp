@@ -50,6 +50,7 @@ private slots:
     void cleanup();
     void everyControl_data();
     void everyControl();
+    void restoredClientArea();
     void stackingAndHiddenButton();
     void tabOrder();
     void menus();
@@ -79,48 +80,48 @@ void TestWindow::cleanup()
 
 void TestWindow::everyControl_data()
 {
-    QTest::addColumn<const ControlSpec *>("spec");
-    for (const ControlSpec &spec : controlTable())
-        QTest::newRow(spec.name) << &spec;
+    QTest::addColumn<const ControlSpec *>("entry");
+    for (const ControlSpec &entry : controlTable())
+        QTest::newRow(entry.name) << &entry;
     QCOMPARE(controlTable().size(), std::size_t(25));
 }
 
 void TestWindow::everyControl()
 {
-    QFETCH(const ControlSpec *, spec);
-    QWidget *w = m_window->findChild<QWidget *>(spec->name);
-    if (spec->kind == Kind::Timer) {
+    QFETCH(const ControlSpec *, entry);
+    QWidget *w = m_window->findChild<QWidget *>(entry->name);
+    if (entry->kind == Kind::Timer) {
         QVERIFY(!w); // the clock's timer belongs to the drill
         return;
     }
     QVERIFY(w);
-    QCOMPARE(w->geometry(), twipsToPixels(spec->twips));
-    QCOMPARE(w->isVisibleTo(m_window.get()), !(spec->flags & flag::Hidden));
-    QCOMPARE(w->isEnabled(), !(spec->flags & flag::Disabled));
-    QCOMPARE(w->toolTip(), spec->tooltip ? QString::fromUtf8(spec->tooltip) : QString());
+    QCOMPARE(w->geometry(), twipsToPixels(entry->twips));
+    QCOMPARE(w->isVisibleTo(m_window.get()), !(entry->flags & flag::Hidden));
+    QCOMPARE(w->isEnabled(), !(entry->flags & flag::Disabled));
+    QCOMPARE(w->toolTip(), entry->tooltip ? QString::fromUtf8(entry->tooltip) : QString());
 
-    if (spec->font.face) {
-        QCOMPARE(w->font().family(), QString::fromLatin1(spec->font.face));
-        QCOMPARE(w->font().pointSizeF(), spec->font.points);
-        QCOMPARE(w->font().bold(), spec->font.bold);
-        QCOMPARE(w->font().italic(), spec->font.italic);
-        QCOMPARE(QFontInfo(w->font()).family(), expectedFace(spec->font.face));
+    if (entry->font.face) {
+        QCOMPARE(w->font().family(), QString::fromLatin1(entry->font.face));
+        QCOMPARE(w->font().pointSizeF(), entry->font.points);
+        QCOMPARE(w->font().bold(), entry->font.bold);
+        QCOMPARE(w->font().italic(), entry->font.italic);
+        QCOMPARE(QFontInfo(w->font()).family(), expectedFace(entry->font.face));
     }
-    if (spec->fore)
-        QCOMPARE(w->palette().color(foreRole(spec->kind)), QColor::fromRgb(*spec->fore));
-    if (spec->back)
-        QCOMPARE(w->palette().color(backRole(spec->kind)), QColor::fromRgb(*spec->back));
+    if (entry->fore)
+        QCOMPARE(w->palette().color(foreRole(entry->kind)), QColor::fromRgb(*entry->fore));
+    if (entry->back)
+        QCOMPARE(w->palette().color(backRole(entry->kind)), QColor::fromRgb(*entry->back));
 
-    switch (spec->kind) {
+    switch (entry->kind) {
     case Kind::Label: {
         auto *label = qobject_cast<CaptionLabel *>(w);
         QVERIFY(label);
-        QCOMPARE(label->caption(), QString::fromUtf8(spec->caption));
-        QCOMPARE(label->frameWidth(), (spec->flags & flag::Border) ? 2 : 0);
-        QCOMPARE(label->autoSize(), bool(spec->flags & flag::AutoSize));
-        QCOMPARE(label->wordWrap(), !(spec->flags & flag::AutoSize));
-        QCOMPARE(label->autoFillBackground(), bool(spec->flags & flag::Opaque));
-        QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), bool(spec->flags & flag::Centred));
+        QCOMPARE(label->caption(), QString::fromUtf8(entry->caption));
+        QCOMPARE(label->frameWidth(), (entry->flags & flag::Border) ? 2 : 0);
+        QCOMPARE(label->autoSize(), bool(entry->flags & flag::AutoSize));
+        QCOMPARE(label->wordWrap(), !(entry->flags & flag::AutoSize));
+        QCOMPARE(label->autoFillBackground(), bool(entry->flags & flag::Opaque));
+        QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), bool(entry->flags & flag::Centred));
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
         // A screen reader reads the caption; the role is only described.
         QVERIFY(label->accessibleName().isEmpty());
@@ -133,8 +134,8 @@ void TestWindow::everyControl()
         QVERIFY(!w->accessibleName().isEmpty());
         break;
     case Kind::CommandButton:
-        QCOMPARE(qobject_cast<QPushButton *>(w)->text(), QString::fromUtf8(spec->caption));
-        QCOMPARE(qobject_cast<PictureButton *>(w) != nullptr, bool(spec->flags & flag::Graphical));
+        QCOMPARE(qobject_cast<QPushButton *>(w)->text(), QString::fromUtf8(entry->caption));
+        QCOMPARE(qobject_cast<PictureButton *>(w) != nullptr, bool(entry->flags & flag::Graphical));
         QVERIFY(!w->accessibleName().isEmpty());
         break;
     case Kind::Image:
@@ -146,6 +147,14 @@ void TestWindow::everyControl()
     }
 }
 
+void TestWindow::restoredClientArea()
+{
+    // Shown restored, the client area holds exactly the 11880 x 8310 twips layout.
+    QCOMPARE(m_window->surface()->size(), QSize(792, 554));
+    QCOMPARE(m_window->surface()->mapTo(m_window.get(), QPoint(0, 0)).x(), 0);
+    QCOMPARE(m_window->accessibleName(), QString("Dimmi il dorvo per arrivare a dieci"));
+}
+
 void TestWindow::stackingAndHiddenButton()
 {
     const QObjectList order = m_window->surface()->children();
@@ -153,9 +162,9 @@ void TestWindow::stackingAndHiddenButton()
         return order.indexOf(m_window->findChild<QWidget *>(name));
     };
     int topLabel = -1;
-    for (const ControlSpec &spec : controlTable())
-        if (spec.kind == Kind::Label || spec.kind == Kind::Image)
-            topLabel = std::max(topLabel, int(index(spec.name)));
+    for (const ControlSpec &entry : controlTable())
+        if (entry.kind == Kind::Label || entry.kind == Kind::Image)
+            topLabel = std::max(topLabel, int(index(entry.name)));
     for (const char *name : {"txtAnswer", "cmdNext", "cmdExit", "Command1"})
         QVERIFY2(index(name) > topLabel, name);
     QVERIFY(index("Command1") < index("cmdNext"));

@@ -30,32 +30,32 @@ void installFontSubstitutes()
     Q_UNUSED(done);
 }
 
-void setColours(QWidget *widget, const ControlSpec &spec, QPalette::ColorRole foreRole,
+void setColours(QWidget *widget, const ControlSpec &entry, QPalette::ColorRole foreRole,
                 QPalette::ColorRole backRole)
 {
     QPalette palette = widget->palette();
-    if (spec.fore)
-        palette.setColor(foreRole, QColor::fromRgb(*spec.fore));
-    if (spec.back)
-        palette.setColor(backRole, QColor::fromRgb(*spec.back));
+    if (entry.fore)
+        palette.setColor(foreRole, QColor::fromRgb(*entry.fore));
+    if (entry.back)
+        palette.setColor(backRole, QColor::fromRgb(*entry.back));
     widget->setPalette(palette);
 }
 
-QWidget *createLabel(const ControlSpec &spec, QWidget *parent)
+QWidget *createLabel(const ControlSpec &entry, QWidget *parent)
 {
     auto *label = new CaptionLabel(parent);
-    if (spec.flags & flag::Border)
+    if (entry.flags & flag::Border)
         label->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     const Qt::Alignment horizontal =
-        (spec.flags & flag::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
+        (entry.flags & flag::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
     label->setAlignment(horizontal | Qt::AlignTop);
-    label->setAutoSize(spec.flags & flag::AutoSize);
+    label->setAutoSize(entry.flags & flag::AutoSize);
     // Fixed labels wrap at word boundaries; what falls below them is cut off.
-    label->setWordWrap(!(spec.flags & flag::AutoSize));
-    label->setAutoFillBackground(spec.flags & flag::Opaque);
-    setColours(label, spec, QPalette::WindowText, QPalette::Window);
-    label->setAccessibleDescription(QString::fromUtf8(spec.description));
-    label->setCursor(spec.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    label->setWordWrap(!(entry.flags & flag::AutoSize));
+    label->setAutoFillBackground(entry.flags & flag::Opaque);
+    setColours(label, entry, QPalette::WindowText, QPalette::Window);
+    label->setAccessibleDescription(QString::fromUtf8(entry.description));
+    label->setCursor(entry.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
     return label;
 }
 
@@ -81,27 +81,27 @@ public:
     }
 };
 
-QWidget *createTextBox(const ControlSpec &spec, QWidget *parent)
+QWidget *createTextBox(const ControlSpec &entry, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     // The validator alone keeps the limit: a maximum length on the box would
     // cut a pasted text before its letters were dropped.
     box->setValidator(new DigitsOnly(box));
-    setColours(box, spec, QPalette::Text, QPalette::Base);
-    box->setAccessibleName(QString::fromUtf8(spec.description));
+    setColours(box, entry, QPalette::Text, QPalette::Base);
+    box->setAccessibleName(QString::fromUtf8(entry.description));
     return box;
 }
 
-QWidget *createButton(const ControlSpec &spec, QWidget *parent)
+QWidget *createButton(const ControlSpec &entry, QWidget *parent)
 {
     QPushButton *button = nullptr;
-    if (spec.flags & flag::Graphical) {
+    if (entry.flags & flag::Graphical) {
         auto *graphic = new PictureButton(parent);
         const qreal ratio = parent->devicePixelRatioF();
         auto art = [ratio](const char *name) {
             return artwork::picture(QString::fromLatin1(name), QSize(32, 32), ratio);
         };
-        if (QLatin1String(spec.name) == QLatin1String("cmdNext"))
+        if (QLatin1String(entry.name) == QLatin1String("cmdNext"))
             graphic->setPictures(art("face-smile"), art("face-neutral"), art("face-laugh"));
         else
             graphic->setPictures(art("no-entry"), art("no-entry"), art("no-entry"));
@@ -110,60 +110,60 @@ QWidget *createButton(const ControlSpec &spec, QWidget *parent)
         button = new QPushButton(parent);
     }
     button->setAutoDefault(false);
-    setColours(button, spec, QPalette::ButtonText, QPalette::Button);
-    button->setEnabled(!(spec.flags & flag::Disabled));
-    button->setAccessibleName(QString::fromUtf8(spec.description));
-    button->setCursor(spec.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setColours(button, entry, QPalette::ButtonText, QPalette::Button);
+    button->setEnabled(!(entry.flags & flag::Disabled));
+    button->setAccessibleName(QString::fromUtf8(entry.description));
+    button->setCursor(entry.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
     return button;
 }
 
-QWidget *createImage(const ControlSpec &spec, QWidget *parent)
+QWidget *createImage(const ControlSpec &entry, QWidget *parent)
 {
     auto *image = new QLabel(parent);
     image->setPixmap(
         artwork::picture(QStringLiteral("stopwatch"), QSize(32, 32), parent->devicePixelRatioF()));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image->setAccessibleName(QString::fromUtf8(spec.description));
+    image->setAccessibleName(QString::fromUtf8(entry.description));
     image->setCursor(Qt::ArrowCursor);
     return image;
 }
 } // namespace
 
-QFont tableFont(const FontSpec &spec)
+QFont tableFont(const FontSpec &entry)
 {
     installFontSubstitutes();
-    if (!spec.face)
+    if (!entry.face)
         return QApplication::font();
-    QFont font(QString::fromLatin1(spec.face));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(QString::fromLatin1(entry.face));
+    font.setPointSizeF(entry.points);
+    font.setBold(entry.bold);
+    font.setItalic(entry.italic);
     return font;
 }
 
-QWidget *createControl(const ControlSpec &spec, QWidget *parent)
+QWidget *createControl(const ControlSpec &entry, QWidget *parent)
 {
     QWidget *widget = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
     case Kind::Label:
-        widget = createLabel(spec, parent);
+        widget = createLabel(entry, parent);
         break;
     case Kind::TextBox:
-        widget = createTextBox(spec, parent);
+        widget = createTextBox(entry, parent);
         break;
     case Kind::CommandButton:
-        widget = createButton(spec, parent);
+        widget = createButton(entry, parent);
         break;
     case Kind::Image:
-        widget = createImage(spec, parent);
+        widget = createImage(entry, parent);
         break;
     case Kind::Timer:
         return nullptr;
     }
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    widget->setFont(tableFont(spec.font));
-    widget->setGeometry(twipsToPixels(spec.twips));
-    const QString caption = QString::fromUtf8(spec.caption);
+    widget->setObjectName(QString::fromLatin1(entry.name));
+    widget->setFont(tableFont(entry.font));
+    widget->setGeometry(twipsToPixels(entry.twips));
+    const QString caption = QString::fromUtf8(entry.caption);
     if (auto *label = qobject_cast<CaptionLabel *>(widget)) {
         const bool autoSize = label->autoSize();
         label->setAutoSize(false); // sizes at load are the table's own
@@ -172,9 +172,9 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent)
     } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
         button->setText(caption);
     }
-    if (spec.tooltip)
-        widget->setToolTip(QString::fromUtf8(spec.tooltip));
-    widget->setVisible(!(spec.flags & flag::Hidden));
+    if (entry.tooltip)
+        widget->setToolTip(QString::fromUtf8(entry.tooltip));
+    widget->setVisible(!(entry.flags & flag::Hidden));
     return widget;
 }
 

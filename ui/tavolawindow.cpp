@@ -37,6 +37,8 @@ TavolaWindow::TavolaWindow(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Tavola"));
     setWindowTitle(QString::fromUtf8(Caption));
+    // Kept when the caption changes on minimizing.
+    setAccessibleName(QString::fromUtf8(Caption));
     setWindowIcon(artwork::windowIcon());
     m_surface = new Surface(this);
     m_surface->setObjectName(QStringLiteral("TavolaClientArea"));
@@ -52,8 +54,8 @@ TavolaWindow::TavolaWindow(QWidget *parent) : QMainWindow(parent)
 void TavolaWindow::buildControls()
 {
     m_surface->setCursor(artwork::headCursor(devicePixelRatioF()));
-    for (const ControlSpec &spec : controlTable())
-        createControl(spec, m_surface);
+    for (const ControlSpec &entry : controlTable())
+        createControl(entry, m_surface);
     m_txtAnswer = m_surface->findChild<QLineEdit *>(QStringLiteral("txtAnswer"));
     m_cmdNext = m_surface->findChild<PictureButton *>(QStringLiteral("cmdNext"));
     m_cmdExit = m_surface->findChild<PictureButton *>(QStringLiteral("cmdExit"));

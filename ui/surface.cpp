@@ -22,10 +22,14 @@ QImage &Surface::beginDrawing()
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (m_drawing.size() != pixels || m_drawing.devicePixelRatio() != ratio) {
-        m_drawing = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        m_drawing.setDevicePixelRatio(ratio);
+        // Opaque, the fill colour beneath the drawing: showing it is a plain
+        // copy, with nothing to blend.
+        QImage fresh(pixels, QImage::Format_RGB32);
+        fresh.setDevicePixelRatio(ratio);
+        fresh.fill(m_backColor);
+        QPainter(&fresh).drawImage(QPoint(0, 0), m_drawing);
+        m_drawing = fresh;
     }
-    m_drawing.fill(Qt::transparent);
     return m_drawing;
 }
 
@@ -42,9 +46,13 @@ QImage Surface::composed() const
 void Surface::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), m_backColor);
-    if (!m_drawing.isNull())
+    QRegion uncovered(event->rect());
+    if (!m_drawing.isNull()) {
         painter.drawImage(QPoint(0, 0), m_drawing);
+        uncovered -= QRect(QPoint(0, 0), m_drawing.deviceIndependentSize().toSize());
+    }
+    for (const QRect &r : uncovered)
+        painter.fillRect(r, m_backColor);
 }
 
 } // namespace ui

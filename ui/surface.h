@@ -16,8 +16,9 @@ public:
     QColor backColor() const { return m_backColor; }
     void setBackColor(const QColor &colour);
 
-    // A fresh drawing the size of the client area in device pixels; paint on
-    // it, then call endDrawing().
+    // The persistent drawing, the size of the client area in device pixels:
+    // what was drawn before stays until it is drawn over or the fill colour is
+    // set. Paint on it, then call endDrawing().
     QImage &beginDrawing();
     void endDrawing() { update(); }
     const QImage &drawing() const { return m_drawing; }

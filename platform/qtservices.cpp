@@ -58,7 +58,10 @@ QtServices::QtServices(QString title)
     g_previousHandler = qInstallMessageHandler(soundAwareHandler);
 }
 
-QtServices::~QtServices() = default;
+QtServices::~QtServices()
+{
+    qInstallMessageHandler(g_previousHandler);
+}
 
 namespace {
 QWidget *dialogParent()

@@ -124,8 +124,10 @@ void TestWindow::everyControl()
         QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), bool(entry->flags & flag::Centred));
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
         // A screen reader reads the caption; the role is only described.
-        QVERIFY(label->accessibleName().isEmpty());
         QVERIFY(!label->accessibleDescription().isEmpty());
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(label);
+        QCOMPARE(reader->text(QAccessible::Name), label->text());
+        QCOMPARE(reader->text(QAccessible::Description), label->accessibleDescription());
         break;
     }
     case Kind::TextBox:
@@ -134,6 +136,7 @@ void TestWindow::everyControl()
         QVERIFY(!w->accessibleName().isEmpty());
         break;
     case Kind::CommandButton:
+        QVERIFY(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty());
         QCOMPARE(qobject_cast<QPushButton *>(w)->text(), QString::fromUtf8(entry->caption));
         QCOMPARE(qobject_cast<PictureButton *>(w) != nullptr, bool(entry->flags & flag::Graphical));
         QVERIFY(!w->accessibleName().isEmpty());

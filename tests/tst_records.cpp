@@ -2,6 +2,7 @@
 #include "recordfiles.h"
 #include "recordstore.h"
 #include "runtime.h"
+#include "runtimeerror.h"
 #include "windows1252.h"
 
 #include <QDir>
@@ -28,15 +29,6 @@ void put(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const platform::RunTimeError &error) {
-        return error.number();
-    }
-    return 0;
-}
 } // namespace
 
 class TestRecords : public QObject {
@@ -146,7 +138,8 @@ void TestRecords::failedSaveKeepsOldPair()
     put(m_name, "Bea\r\n");
     QFile::remove(m_dir + blocked);
     QVERIFY(QDir(m_dir).mkdir(blocked));
-    QCOMPARE(errorOf([&] { saveRecord(m_dir, "12", "Anna"); }), platform::errors::PathFileAccess);
+    QCOMPARE(runTimeErrorOf([&] { saveRecord(m_dir, "12", "Anna"); }),
+             platform::errors::PathFileAccess);
     if (blocked != NameFileName)
         QCOMPARE(bytesOf(m_name), QByteArray("Bea\r\n"));
     if (blocked != PointsFileName)
@@ -164,7 +157,7 @@ void TestRecords::failedWriteKeepsOldPair()
     rlimit tiny = old;
     tiny.rlim_cur = 2;
     setrlimit(RLIMIT_FSIZE, &tiny);
-    const int error = errorOf([&] { saveRecord(m_dir, "12", "Anna"); });
+    const int error = runTimeErrorOf([&] { saveRecord(m_dir, "12", "Anna"); });
     setrlimit(RLIMIT_FSIZE, &old);
     QCOMPARE(error, platform::errors::PathFileAccess);
     QCOMPARE(bytesOf(m_points), QByteArray("7\r\n"));
@@ -202,7 +195,7 @@ void TestRecords::systemDirHasOneTrailingSeparator()
     }
     put(m_dir + "file", "x");
     fake.data = m_dir + "file/sub";
-    QCOMPARE(errorOf([&] { GetSystemDir(fake); }), platform::errors::PathFileAccess);
+    QCOMPARE(runTimeErrorOf([&] { GetSystemDir(fake); }), platform::errors::PathFileAccess);
 }
 
 void TestRecords::hugeFileIsReadInPart()

@@ -2,6 +2,7 @@
 #include "fakeservices.h"
 #include "random.h"
 #include "runtime.h"
+#include "runtimeerror.h"
 
 #include <QTest>
 
@@ -10,19 +11,6 @@
 using namespace platform;
 
 Q_DECLARE_METATYPE(std::optional<double>)
-
-namespace {
-// Runs f and returns the number of the run-time error it raised, 0 if none.
-template <class F> int errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const RunTimeError &error) {
-        return error.number();
-    }
-    return 0;
-}
-} // namespace
 
 class TestRuntime : public QObject {
     Q_OBJECT
@@ -88,7 +76,7 @@ void TestRuntime::conversions()
     if (strict) {
         QCOMPARE(strictNumber(text), *strict);
     } else {
-        QCOMPARE(errorOf([&] { strictNumber(text); }), errors::TypeMismatch);
+        QCOMPARE(runTimeErrorOf([&] { strictNumber(text); }), errors::TypeMismatch);
     }
 }
 
@@ -112,7 +100,7 @@ void TestRuntime::rounding()
     QFETCH(double, value);
     QFETCH(int, expected);
     if (expected == std::numeric_limits<int>::min())
-        QCOMPARE(errorOf([&] { toInt16(value); }), errors::Overflow);
+        QCOMPARE(runTimeErrorOf([&] { toInt16(value); }), errors::Overflow);
     else
         QCOMPARE(int(toInt16(value)), expected);
 }
@@ -121,9 +109,9 @@ void TestRuntime::arithmetic16()
 {
     QCOMPARE(int(add16(100, 200)), 300);
     QCOMPARE(int(sub16(-32767, 1)), -32768);
-    QCOMPARE(errorOf([] { add16(32767, 1); }), errors::Overflow);
-    QCOMPARE(errorOf([] { sub16(-32768, 1); }), errors::Overflow);
-    QCOMPARE(errorOf([] { mul16(200, 200); }), errors::Overflow);
+    QCOMPARE(runTimeErrorOf([] { add16(32767, 1); }), errors::Overflow);
+    QCOMPARE(runTimeErrorOf([] { sub16(-32768, 1); }), errors::Overflow);
+    QCOMPARE(runTimeErrorOf([] { mul16(200, 200); }), errors::Overflow);
 }
 
 void TestRuntime::errorReport()
@@ -131,7 +119,7 @@ void TestRuntime::errorReport()
     const RunTimeError error(75, "Errore di accesso al percorso/file", "/x/zorlak10.txt: negato");
     QCOMPARE(error.report(), QString("Errore di run-time '75':\n\nErrore di accesso al "
                                      "percorso/file\n/x/zorlak10.txt: negato"));
-    QCOMPARE(errorOf([] { raiseOverflow(); }), 6);
+    QCOMPARE(runTimeErrorOf([] { raiseOverflow(); }), 6);
 }
 
 void TestRuntime::randomRangeAndReseed()

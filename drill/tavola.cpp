@@ -69,13 +69,11 @@ void Tavola::Form_Load()
     m_state.RightCount = 0;
     m_state.WrongCount = 0;
     m_state.WinDir = records::GetSystemDir(m_services);
-    const QString points = m_state.WinDir + QLatin1String(records::PointsFileName);
-    const QString name = m_state.WinDir + QLatin1String(records::NameFileName);
-    records::finishInterruptedSave(m_state.WinDir);
-    records::ensureFileExists(points);
-    records::ensureFileExists(name);
-    setCaption("lblpunti", records::Leggifiletxt(points));
-    setCaption("lblnome", records::Leggifiletxt(name));
+    // Another copy may be saving right now: creating and reading the files
+    // waits for it, so this race starts from a whole pair.
+    const records::StoredRecord stored = records::openRecord(m_state.WinDir);
+    setCaption("lblpunti", stored.points);
+    setCaption("lblnome", stored.name);
     setCaption("lblconto", clockText());
     // Decoded now, so the first answer's sound starts without delay.
     m_services.loadSound(soundPath("Esatto.wav"));

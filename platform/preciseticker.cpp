@@ -4,6 +4,12 @@
 
 namespace platform {
 
+TickSchedule scheduleAfter(qint64 fired, qint64 intervalMs, qint64 elapsedMs)
+{
+    const qint64 count = std::max(fired, elapsedMs / intervalMs);
+    return {count, std::max<qint64>((count + 1) * intervalMs - elapsedMs, 0)};
+}
+
 PreciseTicker::PreciseTicker(int intervalMs, std::function<void()> onTick)
     : m_onTick(std::move(onTick)), m_interval(intervalMs)
 {
@@ -20,7 +26,7 @@ void PreciseTicker::setEnabled(bool on)
     if (on) {
         m_count = 0;
         m_clock.start();
-        scheduleNext();
+        m_timer.start(int(m_interval));
     } else {
         m_timer.stop();
     }
@@ -28,17 +34,12 @@ void PreciseTicker::setEnabled(bool on)
 
 void PreciseTicker::fire()
 {
-    ++m_count;
+    const TickSchedule next = scheduleAfter(m_count + 1, m_interval, m_clock.elapsed());
+    m_count = next.count;
     // Armed before the handler runs, so ticks keep coming while it shows a
     // modal box.
-    scheduleNext();
+    m_timer.start(int(next.delayMs));
     m_onTick();
-}
-
-void PreciseTicker::scheduleNext()
-{
-    const qint64 due = (m_count + 1) * m_interval - m_clock.elapsed();
-    m_timer.start(int(std::max<qint64>(due, 0)));
 }
 
 } // namespace platform

@@ -7,6 +7,16 @@
 
 namespace platform {
 
+struct TickSchedule {
+    qint64 count;   // ticks counted so far, the dropped ones included
+    qint64 delayMs; // until the next tick is due
+};
+
+// After the tick numbered fired went off at elapsedMs (counted from the start):
+// ticks whose time has already passed are dropped, as a classic timer drops
+// them, so a stall costs the clock one tick, never a burst of them.
+TickSchedule scheduleAfter(qint64 fired, qint64 intervalMs, qint64 elapsedMs);
+
 // Ticks on a fixed schedule counted from the moment it was enabled, so late
 // ticks do not push the later ones back: the total never drifts.
 class PreciseTicker final : public QObject, public Ticker {
@@ -19,7 +29,6 @@ public:
 
 private:
     void fire();
-    void scheduleNext();
 
     QTimer m_timer;
     QElapsedTimer m_clock;

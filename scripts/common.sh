@@ -25,9 +25,12 @@ ensure_packages() {
         "${missing[@]}"
 }
 
+# build DIR [cmake options...]: configures DIR once, then builds it.
 build() {
-    if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIECI_WERROR=ON
+    local dir=$1
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
-    cmake --build "$BUILD"
+    cmake --build "$dir"
 }

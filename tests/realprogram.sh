@@ -15,10 +15,13 @@ export DISPLAY=":$(cat "$work/display")"
 printf '<JWM><FocusModel>click</FocusModel><Desktops width="1" height="1"/></JWM>\n' >"$work/jwmrc"
 jwm -f "$work/jwmrc" >/dev/null 2>&1 &
 export XDG_RUNTIME_DIR="$work/run" HOME="$work/home"
+# Whatever the caller runs its other tests on, this one needs the X server.
+export QT_QPA_PLATFORM=xcb
 mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
 records="$HOME/.local/share/dieci"
 
-fail() { echo "FAIL: $*"; exit 1; }
+# On standard error: a failure inside $(...) must still be seen.
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Waits for a new top-level window with this exact title, focuses it.
 focus_window() {

@@ -31,6 +31,8 @@ private slots:
     void failedSaveKeepsOldPairAndReports();
     void higherRecordSavedMeanwhileIsKept();
     void killedSaveLeavesOldOrNewPair();
+    void startUpWaitsForASaveInProgress_data();
+    void startUpWaitsForASaveInProgress();
 };
 
 void TestEndGame::exitComparesAndSaves_data()
@@ -127,6 +129,31 @@ void TestEndGame::higherRecordSavedMeanwhileIsKept()
     QCOMPARE(race.recordFile(NameFileName), QByteArray("Ciro\r\n"));
 }
 
+namespace {
+// Reads the process's output until a line starting with prefix arrives; the
+// whole output so far, or an empty array when the process ended without it.
+QByteArray readUntilLine(QProcess &process, QByteArray &output, const QByteArray &prefix)
+{
+    for (;;) {
+        output += process.readAllStandardOutput();
+        for (const QByteArray &line : output.split('\n'))
+            if (line.startsWith(prefix))
+                return output;
+        if (!process.waitForReadyRead(30'000))
+            return {};
+    }
+}
+
+int lastSaved(const QByteArray &output)
+{
+    int last = 0;
+    for (const QByteArray &line : output.split('\n'))
+        if (line.startsWith("saved "))
+            last = line.mid(6).toInt();
+    return last;
+}
+} // namespace
+
 void TestEndGame::killedSaveLeavesOldOrNewPair()
 {
     QTemporaryDir tmp;
@@ -135,20 +162,60 @@ void TestEndGame::killedSaveLeavesOldOrNewPair()
     auto *random = QRandomGenerator::global();
     for (int run = 0; run < 60; ++run) {
         QProcess saver;
-        saver.start(QStringLiteral(RECORDSAVER_PATH), {dir});
-        QVERIFY(saver.waitForStarted());
-        QTest::qSleep(2 + int(random->bounded(15)));
+        saver.start(QStringLiteral(RECORDSAVER_PATH), {"loop", dir});
+        QByteArray output;
+        QVERIFY(!readUntilLine(saver, output, "saved ").isEmpty());
+        // Anywhere in the saves that follow: the point of the kill varies.
+        QTest::qSleep(int(random->bounded(4)));
         ::kill(pid_t(saver.processId()), SIGKILL);
         saver.waitForFinished();
+        output += saver.readAllStandardOutput();
 
-        records::finishInterruptedSave(dir);
-        const QString points = records::Leggifiletxt(dir + PointsFileName);
-        const QString name = records::Leggifiletxt(dir + NameFileName);
-        QVERIFY2(points.endsWith("\r\n"), qPrintable(points));
-        QCOMPARE(name, "Giocatore " + points);
+        const records::StoredRecord stored = records::openRecord(dir);
+        QVERIFY2(stored.points.endsWith("\r\n"), qPrintable(stored.points));
+        QCOMPARE(stored.name, "Giocatore " + stored.points);
+        // A save reported done is never lost.
+        const int points = int(platform::leadingNumber(stored.points));
+        QVERIFY2(points >= lastSaved(output), output.right(200).constData());
     }
-    // The saver did get to save, many times over.
-    QVERIFY(platform::leadingNumber(records::Leggifiletxt(dir + PointsFileName)) > 60);
+}
+
+void TestEndGame::startUpWaitsForASaveInProgress_data()
+{
+    QTest::addColumn<QString>("pauseAt");
+    QTest::newRow("new files written, no marker yet") << "new-files-written";
+    QTest::newRow("marker written") << "marker-written";
+    QTest::newRow("points file replaced, name not yet") << "points-renamed";
+}
+
+void TestEndGame::startUpWaitsForASaveInProgress()
+{
+    QFETCH(QString, pauseAt);
+    QTemporaryDir tmp;
+    const QString dir = tmp.path() + '/';
+    records::saveRecord(dir, "3", "Bea");
+    QProcess saver;
+    saver.start(QStringLiteral(RECORDSAVER_PATH), {"save", dir, "9", "Ciro", pauseAt});
+    QByteArray saverOut;
+    QVERIFY(!readUntilLine(saver, saverOut, pauseAt.toLatin1()).isEmpty());
+
+    // A second copy starts while the first is stopped in the middle of its save.
+    QProcess starter;
+    starter.start(QStringLiteral(RECORDSAVER_PATH), {"open", dir});
+    QByteArray starterOut;
+    QVERIFY2(!readUntilLine(starter, starterOut, "lock-busy").isEmpty(), starterOut.constData());
+
+    saver.write("\n");
+    saver.closeWriteChannel();
+    QVERIFY(saver.waitForFinished(30'000));
+    saverOut += saver.readAllStandardOutput();
+    QCOMPARE(saver.exitCode(), 0);
+    QVERIFY2(saverOut.endsWith("\nsaved\n"), saverOut.constData());
+    QVERIFY(!readUntilLine(starter, starterOut, "read ").isEmpty());
+    QVERIFY(starter.waitForFinished(30'000));
+    QVERIFY2(starterOut.contains("read 9\\r\\n|Ciro\\r\\n"), starterOut.constData());
+    QCOMPARE(records::Leggifiletxt(records::pointsPath(dir)), "9\r\n");
+    QCOMPARE(records::Leggifiletxt(records::namePath(dir)), "Ciro\r\n");
 }
 
 QTEST_MAIN(TestEndGame)

@@ -1,5 +1,6 @@
 #include "fakeservices.h"
 #include "recordfiles.h"
+#include "recordlock.h"
 #include "recordstore.h"
 #include "runtime.h"
 #include "runtimeerror.h"
@@ -7,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using namespace records;
@@ -47,6 +50,9 @@ private slots:
     void systemDirHasOneTrailingSeparator();
     void hugeFileIsReadInPart();
     void recordIsNeverLowered();
+    void leftoverLockNeverBlocks_data();
+    void leftoverLockNeverBlocks();
+    void symlinkToAFileIsWrittenThrough();
 
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
@@ -216,6 +222,50 @@ void TestRecords::recordIsNeverLowered()
     QVERIFY(!saveIfHigher(m_dir, 10, "10", "Ciro", 0)); // a tie is not a record
     QVERIFY(saveIfHigher(m_dir, 11, "11", "Ciro", 0));
     QCOMPARE(bytesOf(m_name), QByteArray("Ciro\r\n"));
+}
+
+void TestRecords::leftoverLockNeverBlocks_data()
+{
+    QTest::addColumn<QByteArray>("lockBytes"); // what a dead copy left behind
+    QTest::addColumn<bool>("heldByLiveCopy");
+    QTest::newRow("empty: killed as it created the lock") << QByteArray() << false;
+    QTest::newRow("garbage") << QByteArray("\x01\x02 not a pid\n") << false;
+    QTest::newRow("an old copy's process id") << QByteArray("999999999\ndieci\nhost\n") << false;
+    QTest::newRow("held by a copy still running") << QByteArray() << true;
+}
+
+void TestRecords::leftoverLockNeverBlocks()
+{
+    QFETCH(QByteArray, lockBytes);
+    QFETCH(bool, heldByLiveCopy);
+    put(lockPath(m_dir), lockBytes);
+    std::optional<RecordLock> live;
+    if (heldByLiveCopy)
+        live.emplace(m_dir);
+    QString failure;
+    try {
+        const RecordLock lock(m_dir, 0); // no waiting at all
+    } catch (const platform::RunTimeError &error) {
+        failure = error.report();
+    }
+    QCOMPARE(failure.contains("il file dei record è bloccato"), heldByLiveCopy);
+    QCOMPARE(failure.isEmpty(), !heldByLiveCopy);
+    live.reset();
+    QVERIFY(!QFileInfo::exists(lockPath(m_dir))); // gone with its last holder
+}
+
+void TestRecords::symlinkToAFileIsWrittenThrough()
+{
+    // A record kept elsewhere (shared with another account, say) stays shared.
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.path() + "/punti.txt";
+    put(target, "4\r\n");
+    QVERIFY(QFile::link(target, m_points));
+    QCOMPARE(openRecord(m_dir).points, QString("4\r\n"));
+    QVERIFY(saveIfHigher(m_dir, 8, "8", "Anna", 4));
+    QVERIFY(QFileInfo(m_points).isSymLink());
+    QCOMPARE(bytesOf(target), QByteArray("8\r\n"));
+    QCOMPARE(bytesOf(m_name), QByteArray("Anna\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestRecords)

@@ -1,5 +1,6 @@
 #include "boundary.h"
 #include "fakeservices.h"
+#include "preciseticker.h"
 #include "random.h"
 #include "runtime.h"
 #include "runtimeerror.h"
@@ -24,6 +25,8 @@ private slots:
     void arithmetic16();
     void errorReport();
     void randomRangeAndReseed();
+    void tickerDropsMissedTicks_data();
+    void tickerDropsMissedTicks();
     void boundaryReportsAndEnds();
     void boundaryIgnoresNoticesAfterEnd();
 };
@@ -174,6 +177,30 @@ void TestRuntime::boundaryIgnoresNoticesAfterEnd()
     QCOMPARE(fake2.endStatus, std::optional(0));
     QVERIFY(fake2.boxes.isEmpty());
     QVERIFY(normalEnd.ended());
+}
+
+void TestRuntime::tickerDropsMissedTicks_data()
+{
+    QTest::addColumn<qint64>("fired");   // number of the tick that went off
+    QTest::addColumn<qint64>("elapsed"); // when it went off, ms from the start
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<qint64>("delay");
+    QTest::newRow("on time") << 1LL << 1000LL << 1LL << 1000LL;
+    QTest::newRow("a little late: the schedule holds") << 2LL << 2040LL << 2LL << 960LL;
+    QTest::newRow("a hair early") << 3LL << 2999LL << 3LL << 1001LL;
+    QTest::newRow("stalled 10 s: one tick, then on schedule") << 3LL << 13250LL << 13LL << 750LL;
+    QTest::newRow("late by exactly one interval") << 4LL << 5000LL << 5LL << 1000LL;
+}
+
+void TestRuntime::tickerDropsMissedTicks()
+{
+    QFETCH(qint64, fired);
+    QFETCH(qint64, elapsed);
+    QFETCH(qint64, count);
+    QFETCH(qint64, delay);
+    const platform::TickSchedule next = platform::scheduleAfter(fired, 1000, elapsed);
+    QCOMPARE(next.count, count);
+    QCOMPARE(next.delayMs, delay);
 }
 
 QTEST_GUILESS_MAIN(TestRuntime)

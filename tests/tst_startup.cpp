@@ -2,6 +2,8 @@
 #include "recordfiles.h"
 #include "services.h"
 
+#include <sys/stat.h>
+
 using records::NameFileName;
 using records::PointsFileName;
 
@@ -16,6 +18,8 @@ private slots:
     void clockAndTimerAfterLoad();
     void minimizingChangesTheCaptionForGood();
     void unwritableRecordFolderEndsWithReport();
+    void recordThatIsNoFileIsRefused_data();
+    void recordThatIsNoFileIsRefused();
 };
 
 void TestStartup::nameAndGreeting_data()
@@ -118,6 +122,41 @@ void TestStartup::unwritableRecordFolderEndsWithReport()
     QCOMPARE(race.fake.boxes.last().style, platform::BoxStyle::Critical);
     QVERIFY(race.fake.boxes.last().prompt.contains(PointsFileName));
     QVERIFY(!race.window().isVisible());
+}
+
+void TestStartup::recordThatIsNoFileIsRefused_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO as points file") << QString(PointsFileName) << "fifo";
+    QTest::newRow("FIFO as name file") << QString(NameFileName) << "fifo";
+    QTest::newRow("link to a FIFO") << QString(NameFileName) << "link to fifo";
+    QTest::newRow("link to a device") << QString(PointsFileName) << "link to device";
+    QTest::newRow("dangling link") << QString(PointsFileName) << "dangling link";
+    QTest::newRow("FIFO as save marker") << QString("zorlak.salvataggio") << "fifo";
+}
+
+void TestStartup::recordThatIsNoFileIsRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, kind);
+    Race race;
+    QDir().mkpath(race.fake.data);
+    const QString path = race.fake.data + '/' + file;
+    const QString fifo = kind == "fifo" ? path : race.tmp.path() + "/fifo";
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString outside = race.tmp.path() + "/outside.txt";
+    if (kind != "fifo")
+        QVERIFY(QFile::link(kind == "link to fifo"     ? fifo
+                            : kind == "link to device" ? QString("/dev/null")
+                                                       : outside,
+                            path));
+    QVERIFY(race.start()); // returns: nothing blocks
+    QCOMPARE(race.fake.endStatus, std::optional(1));
+    QCOMPARE(race.fake.boxes.last().style, platform::BoxStyle::Critical);
+    QVERIFY2(race.fake.boxes.last().prompt.contains(path),
+             qPrintable(race.fake.boxes.last().prompt));
+    QVERIFY(!QFileInfo::exists(outside));
 }
 
 QTEST_MAIN(TestStartup)

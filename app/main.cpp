@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "artwork.h"
 #include "program.h"
 #include "qtservices.h"
 
@@ -7,7 +9,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dieci"));
-    QApplication::setDesktopFileName(QStringLiteral("dieci"));
+    QApplication::setDesktopFileName(QStringLiteral("example.dieci.dieci"));
+    // On the application, so the name box and every message box carry it too.
+    QApplication::setWindowIcon(ui::artwork::windowIcon());
 
     platform::QtServices services(QStringLiteral("dieci"));
     drill::Program program(services);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long one question's backdrop takes on the real client-area widget at
 // 1280 x 800, 1920 x 1080 and 3840 x 2160: a fresh drawing, the 256 bands and
 // the repaint of the window, best and median of many runs (offscreen).

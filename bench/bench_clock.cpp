@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the program's one-second timer for a whole race (301 ticks) at real
 // speed and reports how far the last tick lands from 301 s after the start.
 // With a stall, the event loop is blocked that long at the fifth tick, as a

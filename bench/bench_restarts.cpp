@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a hundred new races in a row through the menu and reports the
 // program's resident memory along the way: it must stay flat.
 #include "fakeservices.h"

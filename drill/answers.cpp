@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Judging the typed answer: counters, message, sound and the black window.
 #include "tavola.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five-minute countdown shown in lblconto.
 #include "countdown.h"
 

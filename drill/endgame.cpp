@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end of a race: goodbye, record check, safe saving and the end.
 #include "tavola.h"
 

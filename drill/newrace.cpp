@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu's "nuovo": a new race in a freshly loaded window.
 #include "tavola.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Posing a question and painting the window's tinted backdrop.
 #include "tavola.h"
 

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qtservices.h"
 
 #include "preciseticker.h"
+#include "soundfiles.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -118,10 +120,19 @@ void QtServices::loadSound(const QString &path)
     // in case headphones were plugged in meanwhile.
     if (QMediaDevices::audioOutputs().isEmpty())
         return;
+    // The teacher's own recording, kept in her data folder, comes first.
+    QString complaint;
+    const QString file =
+        chooseSound(path, dataFolder() + QStringLiteral("/suoni/") + QFileInfo(path).fileName(),
+                    QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        QStringLiteral("/dieci"),
+                    &complaint);
+    if (!complaint.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(complaint));
     QSoundEffect *effect = nullptr;
-    if (QFileInfo(path).isFile()) {
+    if (!file.isEmpty()) {
         effect = new QSoundEffect(&m_sounds->owner);
-        effect->setSource(QUrl::fromLocalFile(path));
+        effect->setSource(QUrl::fromLocalFile(file));
     }
     // A missing file is remembered too, so it is not looked for again.
     m_sounds->effects.insert(path, effect);

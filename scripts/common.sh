@@ -1,5 +1,6 @@
-# Shared by scripts/run and scripts/test: installs what the build needs on
-# Debian 12 when it is missing, then configures and builds.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Shared by the scripts: installs what the build needs on Debian 12 when it is
+# missing, then configures and builds.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -7,30 +8,54 @@ BUILD="$ROOT/build"
 
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev
                 fonts-liberation2 fonts-dejavu-core)
-# A real X server for the tests that start the program itself.
-TEST_PACKAGES=(xvfb xauth jwm xdotool)
+# A real X server, a sound server and the metadata validators, for the tests
+# that start the installed program itself. Without them those tests skip.
+TEST_PACKAGES=(xvfb xauth x11-xkb-utils jwm xdotool pulseaudio pulseaudio-utils desktop-file-utils appstream)
+PACKAGE_PACKAGES=(dpkg-dev file lintian)
 
-ensure_packages() {
-    local missing=() pkg
+# missing_packages NAME...: those of the names that are not installed.
+missing_packages() {
+    local pkg
     for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$pkg")
+            echo "$pkg"
     done
+}
+
+# ensure_packages [--optional] NAME...: installs the missing ones. Without
+# root or sudo it names the packages to ask the administrator for, and stops;
+# with --optional it only says so and goes on.
+ensure_packages() {
+    local optional=false missing
+    if [ "${1:-}" = --optional ]; then
+        optional=true
+        shift
+    fi
+    mapfile -t missing < <(missing_packages "$@")
     [ ${#missing[@]} -eq 0 ] && return 0
-    echo "dieci: installing ${missing[*]}"
     local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "dieci: mancano questi pacchetti; chiedete all'amministratore di installarli:" >&2
+            echo "dieci: missing packages; ask the administrator to install them:" >&2
+            echo "  apt-get install ${missing[*]}" >&2
+            $optional && return 0
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    echo "dieci: installing ${missing[*]}"
     "${sudo[@]}" apt-get update -q
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends \
         "${missing[@]}"
 }
 
-# build DIR [cmake options...]: configures DIR once, then builds it.
-build() {
+# The program and the plain test suite share one build, configured the same.
+BUILD_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIECI_WERROR=ON)
+
+# configure DIR [cmake options...]: (re)configures DIR with these options.
+configure() {
     local dir=$1
     shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    fi
-    cmake --build "$dir"
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
 }

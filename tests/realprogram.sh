@@ -1,23 +1,35 @@
 #!/usr/bin/env bash
-# Drives the real program in a real X server (Xvfb with a small window
-# manager), as a child would: name, greeting, answers, Exit. Checks exit
-# statuses, the record files and that nothing is printed on the way.
-#   realprogram.sh <path-to-dieci>
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs the build into a temporary prefix and drives the installed program
+# in a real X server (Xvfb with a small window manager), started from another
+# folder, as a child would: name, greeting, answers, Exit. Checks exit
+# statuses, the record files, that nothing is printed on the way and, with a
+# private sound server, which sound each answer plays.
+#   realprogram.sh <build-dir>
 set -euo pipefail
-dieci=$1
+build=$1
+for tool in Xvfb jwm xdotool setxkbmap; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+cmake --install "$build" --prefix "$work/usr" >/dev/null
+dieci=$work/usr/bin/dieci
+cd /
 
 exec 5>"$work/display"
 Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
+# An Italian keyboard has a key for "è": typing it needs no remapping of the
+# keyboard, which a busy program could read too late and lose the letter.
+setxkbmap -layout it
 printf '<JWM><FocusModel>click</FocusModel><Desktops width="1" height="1"/></JWM>\n' >"$work/jwmrc"
 jwm -f "$work/jwmrc" >/dev/null 2>&1 &
 export XDG_RUNTIME_DIR="$work/run" HOME="$work/home"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
 # Whatever the caller runs its other tests on, this one needs the X server.
 export QT_QPA_PLATFORM=xcb
-mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
 records="$HOME/.local/share/dieci"
 
 # On standard error: a failure inside $(...) must still be seen.
@@ -81,7 +93,51 @@ points=$(tr -d '\r\n' <"$records/zorlak10.txt")
     fail "name file holds $(od -An -c "$records/zorlak100.txt")"
 echo "ok 2 - record $points saved with the name in Windows-1252"
 
-# 3. A record folder that refuses the points file: the error report, then a
+# 3. Sound, with a private sound server: the installed sounds, then the
+# teacher's own recording (24-bit stereo) from her data folder.
+le() { local i; for ((i = 0; i < $2; i++)); do printf "\\x$(printf %02x $((($1 >> 8 * i) & 255)))"; done; }
+recording24() { # three seconds of 24-bit stereo silence at 48 kHz
+    local data=$((48000 * 6 * 3))
+    { printf RIFF; le $((36 + data)) 4; printf 'WAVEfmt '; le 16 4; le 1 2; le 2 2
+      le 48000 4; le $((48000 * 6)) 4; le 6 2; le 24 2; printf data; le "$data" 4
+      head -c "$data" /dev/zero; } >"$1"
+}
+# Answers one question and prints the sample format of the sound it plays.
+sound_of_an_answer() {
+    local format
+    xdotool type 5
+    xdotool key Return
+    for _ in $(seq 400); do
+        format=$(pactl list sink-inputs | sed -n 's/.*Sample Specification: //p' | head -n 1)
+        [ -n "$format" ] && { echo "$format"; return; }
+        sleep 0.05
+    done
+    fail "no sound played"
+}
+if command -v pulseaudio >/dev/null && command -v pactl >/dev/null; then
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 -L module-native-protocol-unix \
+        -L "module-null-sink sink_name=null" >"$work/pulse.log" 2>&1 &
+    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    start Leo
+    format=$(sound_of_an_answer)
+    [ "$format" = "s16le 1ch 22050Hz" ] || fail "installed sound played as $format"
+    kill "$pid"
+    wait "$pid" || true
+    [ ! -s "$work/out.log" ] || fail "printed: $(cat "$work/out.log")"
+    mkdir -p "$records/suoni"
+    recording24 "$records/suoni/Esatto.wav"
+    cp "$records/suoni/Esatto.wav" "$records/suoni/no.wav"
+    start Leo
+    format=$(sound_of_an_answer)
+    [ "$format" = "s16le 2ch 48000Hz" ] || fail "the teacher's sound played as $format"
+    kill "$pid"
+    wait "$pid" || true
+    echo "ok 3 - the installed sounds play, and the teacher's own 24-bit stereo one instead"
+else
+    echo "ok 3 # SKIP pulseaudio or pactl is not installed"
+fi
+
+# 4. A record folder that refuses the points file: the error report, then a
 # non-zero exit.
 rm -f "$records/zorlak10.txt"
 mkdir "$records/zorlak10.txt"
@@ -92,5 +148,5 @@ box=$(focus_window dieci); xdotool key Return; gone "$box"
 focus_window dieci >/dev/null
 xdotool key Return
 finish 1
-echo "ok 3 - unwritable record file reported, exit status 1"
-echo "3 passed, 0 failed"
+echo "ok 4 - unwritable record file reported, exit status 1"
+echo "4 passed, 0 failed"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second copy of the program's record handling, for tests of two copies at
 // once. Every step a save reaches is reported on standard output.
 //   recordsaver loop DIR                    saves N+1, N+2, ... until killed,

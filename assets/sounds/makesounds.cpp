@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the drill's two sounds as 16-bit PCM mono wave files:
 //   makesounds <folder>  ->  <folder>/Esatto.wav and <folder>/no.wav
 // A bright rising chime for a right answer, a soft low "uh-oh" for a wrong one.

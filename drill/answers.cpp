@@ -35,10 +35,12 @@ void Tavola::judge()
         setCaption("lblMessage",
                    QStringLiteral("Esatto! ") + m_state.PlayerName + QStringLiteral(" Sei forte!"));
         PlaySoundFile(soundPath("Esatto.wav"));
+        describeJudgement();
     } else {
         m_state.WrongCount = add16(m_state.WrongCount, 1);
         setCaption("lblMessage",
                    QStringLiteral("Sbagliato!! ") + formatNumber(m_state.ExpectedAnswer, u"####0"));
+        describeJudgement();
         PlaySoundFile(soundPath("no.wav"));
         m_window->surface()->setBackColor(Qt::black);
         setCaption("lblScore1", formatNumber(m_state.WrongCount, u"###0"));
@@ -48,6 +50,18 @@ void Tavola::judge()
     enableNext();
     setCaption("lblScore2", formatNumber(add16(m_state.RightCount, m_state.WrongCount), u"####0"));
     enableNext();
+}
+
+// The focus is about to move to cmdNext: a screen reader reads its
+// description with it, so the feedback and the score are heard there.
+void Tavola::describeJudgement()
+{
+    const std::int16_t total = add16(m_state.RightCount, m_state.WrongCount);
+    m_window->cmdNext()->setAccessibleDescription(
+        caption("lblMessage") + QStringLiteral("\nRisposte esatte %1, errate %2, totali %3.")
+                                    .arg(m_state.RightCount)
+                                    .arg(m_state.WrongCount)
+                                    .arg(total));
 }
 
 void Tavola::PlaySoundFile(const QString &path)

@@ -32,6 +32,9 @@ void Tavola::cmdNext_Click()
         n = platform::toInt16(std::floor(10 * m_services.rnd()));
     while (n == 0);
     setCaption("lblNum1", platform::formatNumber(n, u"#0"));
+    // Read with the focus, which comes back to the answer box below.
+    m_window->txtAnswer()->setAccessibleDescription(
+        QStringLiteral("Quanto manca da %1 per arrivare a 10?").arg(n));
     m_state.ExpectedAnswer = platform::sub16(10, n);
     m_window->cmdNext()->setEnabled(false);
     paintBackdrop();

@@ -67,6 +67,7 @@ private:
     void paintBackdrop();
     void txtAnswer_KeyPress(std::int16_t &KeyAscii);
     void judge();
+    void describeJudgement();
     void PlaySoundFile(const QString &path);
     void Timer1_Timer();
     void EndGame();

@@ -7,10 +7,15 @@
 # private sound server, which sound each answer plays.
 #   realprogram.sh <build-dir>
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 for tool in Xvfb jwm xdotool setxkbmap; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
+# With the accessibility bus at hand, the whole run gets a session bus of its own.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
+    exec dbus-run-session -- "$here/$(basename "$0")" "$build"
+fi
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/usr" >/dev/null
@@ -137,7 +142,37 @@ else
     echo "ok 3 # SKIP pulseaudio or pactl is not installed"
 fi
 
-# 4. A record folder that refuses the points file: the error report, then a
+# 4. What a screen reader hears at the focus, keyboard only: the number asked,
+# the feedback with the right answer, the score; Tab leaves the answer box.
+reader="$here/screenreader.py"
+if [ -x /usr/libexec/at-spi-bus-launcher ] && /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    start Anna
+    unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
+    n=$("$reader" "Scrivi qui la risposta" "Quanto manca da " | sed -n 's/^Quanto manca da \([1-9]\) per arrivare a 10?$/\1/p')
+    [ -n "$n" ] || fail "no number asked"
+    xdotool type $((10 - n))
+    xdotool key Return
+    "$reader" "Esatto! Anna Sei forte!" "Risposte esatte 1, errate 0, totali 1." >/dev/null
+    xdotool key Return
+    n=$("$reader" "Quanto manca da " | sed -n 's/^Quanto manca da \([1-9]\) per arrivare a 10?$/\1/p')
+    wrong=$(( 10 - n == 1 ? 2 : 1 ))
+    xdotool type "$wrong"
+    xdotool key Return
+    "$reader" "Sbagliato!! $((10 - n))" "Risposte esatte 1, errate 1, totali 2." >/dev/null
+    xdotool key Return
+    "$reader" "Quanto manca da " >/dev/null
+    xdotool key Tab
+    "$reader" "Pulsante senza funzione" >/dev/null
+    kill "$pid"
+    wait "$pid" || true
+    echo "ok 4 - a screen reader hears the number, the feedback and the score; Tab moves on"
+else
+    echo "ok 4 # SKIP the accessibility bus or python3-pyatspi is not installed"
+fi
+
+# 5. A record folder that refuses the points file: the error report, then a
 # non-zero exit.
 rm -f "$records/zorlak10.txt"
 mkdir "$records/zorlak10.txt"
@@ -148,5 +183,5 @@ box=$(focus_window dieci); xdotool key Return; gone "$box"
 focus_window dieci >/dev/null
 xdotool key Return
 finish 1
-echo "ok 4 - unwritable record file reported, exit status 1"
-echo "4 passed, 0 failed"
+echo "ok 5 - unwritable record file reported, exit status 1"
+echo "5 passed, 0 failed"

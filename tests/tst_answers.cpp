@@ -29,6 +29,7 @@ private slots:
     void secondEnterPosesTheNextQuestion();
     void nextQuestionRepaintsTheBlackWindow();
     void shortRace();
+    void tabFollowsTheFocusOrder();
 };
 
 void TestAnswers::keyFilter_data()
@@ -177,6 +178,34 @@ void TestAnswers::shortRace()
     QCOMPARE(race.caption("lblScore1"), QString("2"));
     QCOMPARE(race.caption("lblScore2"), QString("5"));
     QCOMPARE(race.fake.playedSounds.size(), 5);
+}
+
+void TestAnswers::tabFollowsTheFocusOrder()
+{
+    Race race;
+    race.fake.randoms = {0.0, Three};
+    QVERIFY(race.start());
+    QTest::keyClicks(race.answerBox(), "7");
+    QTest::keyClick(race.answerBox(), Qt::Key_Tab); // never reaches the key-press notice
+    QCOMPARE(QApplication::focusWidget(), race.window().command1());
+    QCOMPARE(race.answerBox()->text(), QString("7"));
+    race.answerBox()->setFocus();
+    QTest::keyClick(race.answerBox(), Qt::Key_Return);
+    QCOMPARE(race.window().cmdNext()->accessibleDescription(),
+             QString("Esatto! Anna Sei forte!\nRisposte esatte 1, errate 0, totali 1."));
+
+    ui::TavolaWindow &w = race.window();
+    const QList<QWidget *> order = {w.cmdNext(), w.txtAnswer(), w.command1(), w.cmdExit(),
+                                    w.cmdNext()};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), order[i]);
+    }
+    for (qsizetype i = order.size() - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), order[i]);
+    }
+    QCOMPARE(race.state().RightCount + race.state().WrongCount, 1);
 }
 
 QTEST_MAIN(TestAnswers)

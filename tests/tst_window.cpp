@@ -53,7 +53,6 @@ private slots:
     void everyControl();
     void restoredClientArea();
     void stackingAndHiddenButton();
-    void tabOrder();
     void menus();
     void autoSizeGrowsRightAndDown();
     void enterFollowsTheDefaultButton();
@@ -176,18 +175,6 @@ void TestWindow::stackingAndHiddenButton()
     // The mouse cannot reach it: cmdNext is what lies under its centre.
     const QPoint centre = m_window->command1()->geometry().center();
     QCOMPARE(m_window->surface()->childAt(centre), m_window->cmdNext());
-}
-
-void TestWindow::tabOrder()
-{
-    m_window->cmdNext()->setEnabled(true);
-    m_window->cmdExit()->setFocus();
-    const QList<QWidget *> expected = {m_window->cmdNext(), m_window->txtAnswer(),
-                                       m_window->command1(), m_window->cmdExit()};
-    for (QWidget *next : expected) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), next);
-    }
 }
 
 void TestWindow::menus()

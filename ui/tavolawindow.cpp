@@ -70,6 +70,9 @@ void TavolaWindow::buildControls()
     m_cmdExit->raise();
     m_cmdNext->raise();
 
+    // A screen reader names the answer box after the number asked.
+    label("lblNum1")->setBuddy(m_txtAnswer);
+
     setTabOrder(m_cmdExit, m_cmdNext);
     setTabOrder(m_cmdNext, m_txtAnswer);
     setTabOrder(m_txtAnswer, m_command1);
@@ -174,6 +177,9 @@ bool TavolaWindow::answerKey(QKeyEvent *event)
 {
     if (isEnter(event) && clickDefault())
         return true;
+    // Tab moves the focus, as everywhere else; the key-press notice never sees it.
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        return false;
     const QString text = event->text();
     // Keys that type no character (arrows, Delete, Home, End) only edit.
     if (text.size() != 1 || event->key() == Qt::Key_Delete || !m_keyPress)

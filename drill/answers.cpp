@@ -2,13 +2,12 @@
 // Judging the typed answer: counters, message, sound and the black window.
 #include "tavola.h"
 
+#include "answerbox.h"
+#include "numbers.h"
 #include "picturebutton.h"
-#include "runtime.h"
 #include "services.h"
 #include "surface.h"
 #include "tavolawindow.h"
-
-#include <QLineEdit>
 
 namespace drill {
 

@@ -2,7 +2,7 @@
 // The five-minute countdown shown in lblconto.
 #include "countdown.h"
 
-#include "runtime.h"
+#include "numbers.h"
 #include "tavola.h"
 
 namespace drill {

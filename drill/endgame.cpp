@@ -3,8 +3,8 @@
 #include "tavola.h"
 
 #include "captionlabel.h"
+#include "numbers.h"
 #include "recordstore.h"
-#include "runtime.h"
 #include "services.h"
 
 namespace drill {
@@ -22,18 +22,19 @@ void Tavola::cmdExit_Click()
     checkAndSaveRecord();
 }
 
+// Saves a score above the record with the player's name, praises it, and
+// ends the program in every case.
 void Tavola::checkAndSaveRecord()
 {
     const double record = platform::leadingNumber(caption("lblpunti"));
     const QString scoreText = caption("lblScore");
     const double score = platform::strictNumber(scoreText);
-    if (record >= score)
-        m_services.end(0);
     // Another copy of the program may have saved a higher record since this
     // one started: the store compares again, under its lock, and never lowers it.
-    if (!records::saveIfHigher(m_state.WinDir, score, scoreText, caption("lblnome1"), record))
-        m_services.end(0);
-    m_services.messageBox(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
+    const bool saved = score > record && records::saveIfHigher(m_state.WinDir, score, scoreText,
+                                                               caption("lblnome1"), record);
+    if (saved)
+        m_services.messageBox(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
     m_services.end(0);
 }
 

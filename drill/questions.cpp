@@ -4,13 +4,12 @@
 
 #include "backdrop.h"
 
+#include "answerbox.h"
+#include "numbers.h"
 #include "picturebutton.h"
-#include "runtime.h"
 #include "services.h"
 #include "surface.h"
 #include "tavolawindow.h"
-
-#include <QLineEdit>
 
 #include <cmath>
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tavola.h"
 
+#include "answerbox.h"
 #include "captionlabel.h"
 #include "controltable.h"
+#include "numbers.h"
 #include "picturebutton.h"
 #include "recordfiles.h"
-#include "runtime.h"
+#include "runtimeerror.h"
 #include "services.h"
 #include "tavolawindow.h"
 
@@ -52,7 +54,7 @@ void Tavola::connectNotices()
     connect(w->cmdNext(), &QPushButton::clicked, this, deliver(&Tavola::cmdNext_Click));
     connect(w->cmdExit(), &QPushButton::clicked, this, deliver(&Tavola::cmdExit_Click));
     connect(w->nextAction(), &QAction::triggered, this, deliver(&Tavola::Next_Click));
-    w->setKeyPressHandler([this](std::int16_t &code) {
+    w->txtAnswer()->setKeyPressHandler([this](std::int16_t &code) {
         m_boundary.deliver([this, &code] { txtAnswer_KeyPress(code); });
     });
 }
@@ -103,14 +105,22 @@ QString Tavola::clockText() const
            formatNumber(m_state.ClockSeconds, pattern);
 }
 
-QString Tavola::caption(const char *label) const
+ui::CaptionLabel &Tavola::label(const char *name) const
 {
-    return m_window->label(label)->caption();
+    ui::CaptionLabel *found = m_window->label(name);
+    if (!found)
+        platform::raiseNoSuchControl(name);
+    return *found;
 }
 
-void Tavola::setCaption(const char *label, const QString &text)
+QString Tavola::caption(const char *name) const
 {
-    m_window->label(label)->setCaption(text);
+    return label(name).caption();
+}
+
+void Tavola::setCaption(const char *name, const QString &text)
+{
+    label(name).setCaption(text);
 }
 
 void Tavola::enableNext()

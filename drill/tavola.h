@@ -15,8 +15,9 @@ class Ticker;
 } // namespace platform
 
 namespace ui {
+class CaptionLabel;
 class TavolaWindow;
-}
+} // namespace ui
 
 namespace drill {
 
@@ -33,8 +34,10 @@ struct FormState {
     QString WinDir; // the record folder, with its trailing separator
 };
 
-// The drill's window and its logic: the handlers of its notices and the state
-// they share. One object is one race; a new race is a new Tavola.
+// The logic of the drill's window (the window itself is ui::TavolaWindow): the
+// handlers of its notices and the state they share. One object is one race; a
+// new race is a new Tavola. Each group of handlers below lives in the file
+// named above it.
 class Tavola : public QObject {
     Q_OBJECT
 public:
@@ -57,29 +60,39 @@ signals:
     void restartRequested();
 
 private:
+    // tavola.cpp: start-up, the window's notices and the helpers they share.
     void connectNotices();
-
     void Form_Load();
-    void Form_Resize();
-    void Form_Activate();
     void StartCountdown();
+    void Form_Resize();
+    QString clockText() const;
+    ui::CaptionLabel &label(const char *name) const; // raises when there is none
+    QString caption(const char *name) const;
+    void setCaption(const char *name, const QString &text);
+    void enableNext();
+    QString soundPath(const char *file) const;
+
+    // questions.cpp: posing a question and painting the backdrop.
+    void Form_Activate();
     void cmdNext_Click();
     void paintBackdrop();
+
+    // answers.cpp: the key filter and judging.
     void txtAnswer_KeyPress(std::int16_t &KeyAscii);
     void judge();
     void describeJudgement();
     void PlaySoundFile(const QString &path);
+
+    // countdown.cpp
     void Timer1_Timer();
+
+    // endgame.cpp: the end of a race and the record.
     void EndGame();
     void cmdExit_Click();
     void checkAndSaveRecord();
-    void Next_Click();
 
-    QString clockText() const;
-    QString caption(const char *label) const;
-    void setCaption(const char *label, const QString &text);
-    void enableNext();
-    QString soundPath(const char *file) const;
+    // newrace.cpp
+    void Next_Click();
 
     platform::Services &m_services;
     platform::NoticeBoundary m_boundary;

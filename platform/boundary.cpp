@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "boundary.h"
 
-#include "runtime.h"
+#include "runtimeerror.h"
 #include "services.h"
 
 #include <exception>

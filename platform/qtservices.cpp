@@ -28,6 +28,7 @@ namespace {
 // A machine without sound must stay silent in every sense: Qt's audio backend
 // warns on stderr when it finds no server or device, so warnings raised while
 // the sound service is at work are dropped. Everything else passes through.
+// A handler, not logging rules: those warnings have no category of their own.
 bool g_quietSound = false;
 QtMessageHandler g_previousHandler = nullptr;
 

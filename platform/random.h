@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QRandomGenerator>
+
 #include <cstdint>
 
 namespace platform {
 
-// Small, fast generator (SplitMix64). It starts from a fixed state, so the
-// first number of every run is the same until the first reseed.
+// The drill's random numbers. It starts from a fixed state, so the first
+// number of every run is the same until the first reseed.
 class Random {
 public:
-    double next(); // uniform in [0, 1)
+    double next() { return m_generator.generateDouble(); } // uniform in [0, 1)
     // Mixes a clock reading into the current state instead of replacing it, so
     // two reseeds within one clock tick still lead to fresh numbers.
     void reseed(std::uint64_t clockReading);
 
 private:
-    std::uint64_t m_state = 0x853C49E6748FEA9BULL;
+    QRandomGenerator m_generator{0x853C49E6u};
 };
 
 } // namespace platform

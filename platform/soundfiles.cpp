@@ -27,11 +27,13 @@ QString playableFile(const QString &path, const QString &cacheDir, QString *why)
         return {};
     }
     const QByteArray bytes = file.readAll();
-    if (playsAsIs(bytes))
-        return path;
+    // Checked whole even when the player could read it: a file it fails on
+    // would be silence, and a complaint on standard error of its own.
     const std::optional<WavSound> sound = decodeWav(bytes, why);
     if (!sound)
         return {};
+    if (playsAsIs(bytes))
+        return path;
     const QByteArray key =
         QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1);
     QSaveFile copy(cacheDir + u'/' + QString::fromLatin1(key.toHex()) + QStringLiteral(".wav"));

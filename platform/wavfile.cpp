@@ -131,6 +131,8 @@ std::optional<WavSound> decodeWav(QByteArrayView bytes, QString *why)
         return fail("file WAV danneggiato");
     WavSound sound{f.channels, f.rate, {}};
     const qsizetype count = chunks.data.size() / f.blockAlign * f.channels;
+    if (count == 0)
+        return fail("file WAV senza suono");
     sound.samples.reserve(std::size_t(count));
     for (qsizetype i = 0; i < count; ++i)
         sound.samples.push_back(sampleAt(chunks.data.data() + i * width, f));

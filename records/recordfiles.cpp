@@ -2,7 +2,7 @@
 #include "recordfiles.h"
 
 #include "recordlock.h"
-#include "runtime.h"
+#include "runtimeerror.h"
 #include "services.h"
 #include "windows1252.h"
 

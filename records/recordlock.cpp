@@ -2,7 +2,7 @@
 #include "recordlock.h"
 
 #include "recordfiles.h"
-#include "runtime.h"
+#include "runtimeerror.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

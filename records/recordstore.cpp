@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recordstore.h"
 
+#include "numbers.h"
 #include "recordfiles.h"
 #include "recordlock.h"
-#include "runtime.h"
 
 #include <QFileInfo>
 

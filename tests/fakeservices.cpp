@@ -39,11 +39,6 @@ bool FakeServices::tick()
     return false;
 }
 
-bool FakeServices::timerEnabled() const
-{
-    return !m_tickers.isEmpty() && m_tickers.back()->m_enabled;
-}
-
 void FakeServices::runInsideBox()
 {
     if (insideNextBox) {

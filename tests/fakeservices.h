@@ -43,7 +43,6 @@ public:
     // Delivers one tick of the newest enabled timer; false when there is none.
     bool tick();
     int liveTickers() const { return int(m_tickers.size()); }
-    bool timerEnabled() const;
 
     platform::Reply messageBox(const QString &prompt, platform::BoxStyle style,
                                const QString &title) override;

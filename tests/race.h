@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "answerbox.h"
 #include "captionlabel.h"
 #include "fakeservices.h"
 #include "picturebutton.h"
 #include "program.h"
 #include "tavola.h"
 #include "tavolawindow.h"
+#include "testhelpers.h"
 
-#include <QFile>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,15 +49,15 @@ struct Race {
     QString recordPath(const char *file) const { return fake.data + u'/' + QLatin1String(file); }
     void putRecordFile(const char *file, const QByteArray &bytes) const
     {
-        QDir().mkpath(fake.data);
-        QFile f(recordPath(file));
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(bytes);
+        QVERIFY(putFile(recordPath(file), bytes));
     }
-    QByteArray recordFile(const char *file) const
+    QByteArray recordFile(const char *file) const { return fileBytes(recordPath(file)); }
+
+    // Delivers n ticks of the clock; 300 bring it to 00:00:00, the 301st ends the race.
+    void runClock(int n)
     {
-        QFile f(recordPath(file));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+        for (int tick = 0; tick < n; ++tick)
+            QVERIFY(fake.tick());
     }
 
     // Types text into the answer box and presses Enter.

@@ -7,9 +7,10 @@
 //                                           line arrives on standard input
 //   recordsaver open DIR                    what start-up reads, as
 //                                           "read POINTS|NAME" (line ends escaped)
+#include "numbers.h"
 #include "recordfiles.h"
 #include "recordstore.h"
-#include "runtime.h"
+#include "runtimeerror.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,6 @@
 #include "countdown.h"
 #include "race.h"
 #include "recordfiles.h"
-#include "runtime.h"
 
 class TestCountdown : public QObject {
     Q_OBJECT
@@ -62,8 +61,7 @@ void TestCountdown::tickDuringTheGoodbyeDoesNotEndTwice()
     race.putRecordFile(records::PointsFileName, "");
     QVERIFY(race.start());
     race.window().label("lblScore")->setCaption("4"); // beats the empty record
-    for (int tick = 0; tick < 300; ++tick)
-        race.fake.tick();
+    race.runClock(300);
     int ticksInsideBox = 0;
     race.fake.insideNextBox = [&] { ticksInsideBox += race.fake.tick(); };
     race.fake.tick();
@@ -78,8 +76,7 @@ void TestCountdown::endIsDecidedOnTheText()
 {
     Race race;
     QVERIFY(race.start());
-    for (int tick = 0; tick < 300; ++tick)
-        race.fake.tick();
+    race.runClock(300);
     QCOMPARE(race.state().ClockSeconds, 0.0f);
     // Fields at zero, but the label does not read 00:00:00.
     race.window().label("lblconto")->setCaption("00.00.00");

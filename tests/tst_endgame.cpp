@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "numbers.h"
 #include "race.h"
 #include "recordfiles.h"
-#include "runtime.h"
 #include "services.h"
 
 #include <QProcess>
@@ -86,8 +86,7 @@ void TestEndGame::clockEndSaysGoodbyeFirst()
         Race race;
         QVERIFY(race.start());
         race.window().label("lblScore")->setCaption(score);
-        for (int tick = 0; tick < 301; ++tick)
-            race.fake.tick();
+        race.runClock(301);
         const QStringList expected =
             score == "0" ? QStringList{Goodbye} : QStringList{Goodbye, Praise};
         QCOMPARE(laterBoxes(race), expected);

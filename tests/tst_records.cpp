@@ -3,8 +3,8 @@
 #include "recordfiles.h"
 #include "recordlock.h"
 #include "recordstore.h"
-#include "runtime.h"
 #include "runtimeerror.h"
+#include "testhelpers.h"
 #include "windows1252.h"
 
 #include <QDir>
@@ -20,19 +20,10 @@
 using namespace records;
 
 namespace {
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 void put(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    QVERIFY(putFile(path, bytes));
 }
-
 } // namespace
 
 class TestRecords : public QObject {
@@ -96,13 +87,13 @@ void TestRecords::encoding()
 void TestRecords::creationLeavesExistingFilesAlone()
 {
     ensureFileExists(m_points);
-    QCOMPARE(bytesOf(m_points), QByteArray());
+    QCOMPARE(fileBytes(m_points), QByteArray());
     QCOMPARE(Leggifiletxt(m_points), QString());
 
     const QByteArray old("12\r\nsecond line\r\n\xE8");
     put(m_name, old);
     ensureFileExists(m_name);
-    QCOMPARE(bytesOf(m_name), old);
+    QCOMPARE(fileBytes(m_name), old);
     QCOMPARE(Leggifiletxt(m_name), QString("12\r\nsecond line\r\nè"));
 }
 
@@ -123,8 +114,8 @@ void TestRecords::saveWritesOneLineEach()
     put(m_points, "3\r\nold\r\n");
     put(m_name, "Old\r\nHolder\r\n");
     saveRecord(m_dir, "12", name);
-    QCOMPARE(bytesOf(m_points), QByteArray("12\r\n"));
-    QCOMPARE(bytesOf(m_name), nameBytes);
+    QCOMPARE(fileBytes(m_points), QByteArray("12\r\n"));
+    QCOMPARE(fileBytes(m_name), nameBytes);
     QCOMPARE(Leggifiletxt(m_points), QString("12\r\n"));
     // Nothing is left behind beside the two files.
     QCOMPARE(QDir(m_dir).entryList(QDir::Files).size(), 2);
@@ -148,9 +139,9 @@ void TestRecords::failedSaveKeepsOldPair()
     QCOMPARE(runTimeErrorOf([&] { saveRecord(m_dir, "12", "Anna"); }),
              platform::errors::PathFileAccess);
     if (blocked != NameFileName)
-        QCOMPARE(bytesOf(m_name), QByteArray("Bea\r\n"));
+        QCOMPARE(fileBytes(m_name), QByteArray("Bea\r\n"));
     if (blocked != PointsFileName)
-        QCOMPARE(bytesOf(m_points), QByteArray("7\r\n"));
+        QCOMPARE(fileBytes(m_points), QByteArray("7\r\n"));
 }
 
 void TestRecords::failedWriteKeepsOldPair()
@@ -167,8 +158,8 @@ void TestRecords::failedWriteKeepsOldPair()
     const int error = runTimeErrorOf([&] { saveRecord(m_dir, "12", "Anna"); });
     setrlimit(RLIMIT_FSIZE, &old);
     QCOMPARE(error, platform::errors::PathFileAccess);
-    QCOMPARE(bytesOf(m_points), QByteArray("7\r\n"));
-    QCOMPARE(bytesOf(m_name), QByteArray("Bea\r\n"));
+    QCOMPARE(fileBytes(m_points), QByteArray("7\r\n"));
+    QCOMPARE(fileBytes(m_name), QByteArray("Bea\r\n"));
 }
 
 void TestRecords::interruptedSaveIsCompletedOrDiscarded()
@@ -180,14 +171,14 @@ void TestRecords::interruptedSaveIsCompletedOrDiscarded()
     put(m_name + ".nuovo", "Ciro\r\n");
     put(m_dir + "zorlak.salvataggio", "");
     finishInterruptedSave(m_dir);
-    QCOMPARE(bytesOf(m_points), QByteArray("9\r\n"));
-    QCOMPARE(bytesOf(m_name), QByteArray("Ciro\r\n"));
+    QCOMPARE(fileBytes(m_points), QByteArray("9\r\n"));
+    QCOMPARE(fileBytes(m_name), QByteArray("Ciro\r\n"));
     QCOMPARE(QDir(m_dir).entryList(QDir::Files).size(), 2);
 
     // Not marked: the save never completed and the old pair stays.
     put(m_points + ".nuovo", "11\r\n");
     finishInterruptedSave(m_dir);
-    QCOMPARE(bytesOf(m_points), QByteArray("9\r\n"));
+    QCOMPARE(fileBytes(m_points), QByteArray("9\r\n"));
     QCOMPARE(QDir(m_dir).entryList(QDir::Files).size(), 2);
 }
 
@@ -218,11 +209,11 @@ void TestRecords::recordIsNeverLowered()
     // Two programs started with an empty record; the better one saves first.
     QVERIFY(saveIfHigher(m_dir, 10, "10", "Anna", 0));
     QVERIFY(!saveIfHigher(m_dir, 5, "5", "Bea", 0));
-    QCOMPARE(bytesOf(m_points), QByteArray("10\r\n"));
-    QCOMPARE(bytesOf(m_name), QByteArray("Anna\r\n"));
+    QCOMPARE(fileBytes(m_points), QByteArray("10\r\n"));
+    QCOMPARE(fileBytes(m_name), QByteArray("Anna\r\n"));
     QVERIFY(!saveIfHigher(m_dir, 10, "10", "Ciro", 0)); // a tie is not a record
     QVERIFY(saveIfHigher(m_dir, 11, "11", "Ciro", 0));
-    QCOMPARE(bytesOf(m_name), QByteArray("Ciro\r\n"));
+    QCOMPARE(fileBytes(m_name), QByteArray("Ciro\r\n"));
 }
 
 void TestRecords::leftoverLockNeverBlocks_data()
@@ -265,8 +256,8 @@ void TestRecords::symlinkToAFileIsWrittenThrough()
     QCOMPARE(openRecord(m_dir).points, QString("4\r\n"));
     QVERIFY(saveIfHigher(m_dir, 8, "8", "Anna", 4));
     QVERIFY(QFileInfo(m_points).isSymLink());
-    QCOMPARE(bytesOf(target), QByteArray("8\r\n"));
-    QCOMPARE(bytesOf(m_name), QByteArray("Anna\r\n"));
+    QCOMPARE(fileBytes(target), QByteArray("8\r\n"));
+    QCOMPARE(fileBytes(m_name), QByteArray("Anna\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestRecords)

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "boundary.h"
 #include "fakeservices.h"
+#include "numbers.h"
 #include "preciseticker.h"
 #include "random.h"
-#include "runtime.h"
 #include "runtimeerror.h"
+#include "testhelpers.h"
 
 #include <QTest>
 

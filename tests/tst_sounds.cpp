@@ -134,9 +134,16 @@ void TestSounds::teachersRecordingComesFirst()
     QCOMPARE(platform::decodeWav(copy.readAll(), &why)->channels, 2);
     QCOMPARE(complaint, QString());
 
+    // Broken files fall back: not a sound at all, and a 16-bit header of no channels,
+    // which the player would fail on later, on its own.
     put(mine, "RIFF\x10\x01\x02\x03WAVEnot really a sound");
     QCOMPARE(platform::chooseSound(installed, mine, cache, &complaint), installed);
     QCOMPARE(complaint, "dieci: " + mine + ": file WAV incompleto; suona quello installato");
+    QByteArray noChannels = recording(16, false, 1, 22050, false);
+    noChannels[36] = 0; // "fmt " body starts at 34, after RIFF (12) and LIST (14)
+    put(mine, noChannels);
+    QCOMPARE(platform::chooseSound(installed, mine, cache, &complaint), installed);
+    QVERIFY2(complaint.contains("canali"), qPrintable(complaint));
 }
 
 QTEST_GUILESS_MAIN(TestSounds)

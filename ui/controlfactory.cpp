@@ -1,21 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controlfactory.h"
 
+#include "answerbox.h"
 #include "artwork.h"
 #include "captionlabel.h"
 #include "picturebutton.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QValidator>
-
-#include <algorithm>
 
 namespace ui {
 
 namespace {
-constexpr int MaxAnswerLength = 4;
-
 void installFontSubstitutes()
 {
     static const bool done = [] {
@@ -31,7 +26,7 @@ void installFontSubstitutes()
     Q_UNUSED(done);
 }
 
-void setColours(QWidget *widget, const ControlSpec &entry, QPalette::ColorRole foreRole,
+void setColours(QWidget *widget, const ControlEntry &entry, QPalette::ColorRole foreRole,
                 QPalette::ColorRole backRole)
 {
     QPalette palette = widget->palette();
@@ -42,7 +37,7 @@ void setColours(QWidget *widget, const ControlSpec &entry, QPalette::ColorRole f
     widget->setPalette(palette);
 }
 
-QWidget *createLabel(const ControlSpec &entry, QWidget *parent)
+QWidget *createLabel(const ControlEntry &entry, QWidget *parent)
 {
     auto *label = new CaptionLabel(parent);
     if (entry.flags & flag::Border)
@@ -60,40 +55,15 @@ QWidget *createLabel(const ControlSpec &entry, QWidget *parent)
     return label;
 }
 
-// Whatever reaches the answer box other than by typing (pasting with Ctrl+V,
-// the context menu or a middle click) is reduced to its digits, at most four.
-class DigitsOnly : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &pos) const override
-    {
-        QString digits;
-        int newPos = 0;
-        for (qsizetype i = 0; i < input.size() && digits.size() < MaxAnswerLength; ++i) {
-            if (input[i] >= u'0' && input[i] <= u'9') {
-                digits += input[i];
-                if (i < pos)
-                    ++newPos;
-            }
-        }
-        input = digits;
-        pos = std::min(newPos, int(digits.size()));
-        return Acceptable;
-    }
-};
-
-QWidget *createTextBox(const ControlSpec &entry, QWidget *parent)
+QWidget *createTextBox(const ControlEntry &entry, QWidget *parent)
 {
-    auto *box = new QLineEdit(parent);
-    // The validator alone keeps the limit: a maximum length on the box would
-    // cut a pasted text before its letters were dropped.
-    box->setValidator(new DigitsOnly(box));
+    auto *box = new AnswerBox(parent);
     setColours(box, entry, QPalette::Text, QPalette::Base);
     box->setAccessibleName(QString::fromUtf8(entry.description));
     return box;
 }
 
-QWidget *createButton(const ControlSpec &entry, QWidget *parent)
+QWidget *createButton(const ControlEntry &entry, QWidget *parent)
 {
     QPushButton *button = nullptr;
     if (entry.flags & flag::Graphical) {
@@ -102,10 +72,8 @@ QWidget *createButton(const ControlSpec &entry, QWidget *parent)
         auto art = [ratio](const char *name) {
             return artwork::picture(QString::fromLatin1(name), QSize(32, 32), ratio);
         };
-        if (QLatin1String(entry.name) == QLatin1String("cmdNext"))
-            graphic->setPictures(art("face-smile"), art("face-neutral"), art("face-laugh"));
-        else
-            graphic->setPictures(art("no-entry"), art("no-entry"), art("no-entry"));
+        graphic->setPictures(art(entry.pictures.normal), art(entry.pictures.pressed),
+                             art(entry.pictures.disabled));
         button = graphic;
     } else {
         button = new QPushButton(parent);
@@ -118,7 +86,7 @@ QWidget *createButton(const ControlSpec &entry, QWidget *parent)
     return button;
 }
 
-QWidget *createImage(const ControlSpec &entry, QWidget *parent)
+QWidget *createImage(const ControlEntry &entry, QWidget *parent)
 {
     auto *image = new QLabel(parent);
     image->setPixmap(
@@ -130,7 +98,7 @@ QWidget *createImage(const ControlSpec &entry, QWidget *parent)
 }
 } // namespace
 
-QFont tableFont(const FontSpec &entry)
+QFont tableFont(const FontEntry &entry)
 {
     installFontSubstitutes();
     if (!entry.face)
@@ -142,7 +110,7 @@ QFont tableFont(const FontSpec &entry)
     return font;
 }
 
-QWidget *createControl(const ControlSpec &entry, QWidget *parent)
+QWidget *createControl(const ControlEntry &entry, QWidget *parent)
 {
     QWidget *widget = nullptr;
     switch (entry.kind) {

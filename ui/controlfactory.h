@@ -11,9 +11,9 @@ namespace ui {
 
 // The font of a table entry. Faces missing on this machine are replaced by
 // metric-compatible ones, so the layout is the same everywhere.
-QFont tableFont(const FontSpec &entry);
+QFont tableFont(const FontEntry &entry);
 
 // Creates the widget of one table entry on the parent; nullptr for a timer.
-QWidget *createControl(const ControlSpec &entry, QWidget *parent);
+QWidget *createControl(const ControlEntry &entry, QWidget *parent);
 
 } // namespace ui

@@ -2,8 +2,6 @@
 #include "controltable.h"
 
 #include <array>
-#include <cstring>
-#include <stdexcept>
 
 namespace ui {
 
@@ -15,7 +13,7 @@ using namespace flag;
 
 // One row per control, in the order of the window from top to bottom.
 // clang-format off
-const std::array<ControlSpec, 25> Table = {{
+const std::array<ControlEntry, 25> Table = {{
     {"lblNum1", Kind::Label, "", {"Arial", 72, true}, Blue, Yellow, {2880, 120, 495, 1725},
      Border | Centred | AutoSize | Opaque, nullptr, "Numero da completare fino a dieci"},
     {"Label2", Kind::Label, "Il suo dorvo per arrivare a 10 è", {"Arial", 24}, Yellow, Default,
@@ -48,12 +46,14 @@ const std::array<ControlSpec, 25> Table = {{
     {"lblScore2", Kind::Label, "0", {"Times New Roman", 36, true}, Blue, Default,
      {8310, 4080, 555, 885}, Border | Centred | AutoSize, nullptr, "Risposte totali"},
     {"cmdNext", Kind::CommandButton, "&Nuovo calcolo", {"MS Sans Serif", 8.25, true}, Default,
-     Teal, {4200, 5280, 1815, 1095}, Graphical | Disabled | IconPointer, "Go", "Nuovo calcolo"},
+     Teal, {4200, 5280, 1815, 1095}, Graphical | Disabled | IconPointer, "Go", "Nuovo calcolo",
+     {"face-smile", "face-neutral", "face-laugh"}},
     {"Command1", Kind::CommandButton, "Command1", {}, Default, Default, {4680, 5640, 855, 615}, 0,
      nullptr, "Pulsante senza funzione"},
     {"cmdExit", Kind::CommandButton, "E&xit", {"MS Sans Serif", 8.25, true}, Default, Purple,
      {7680, 5280, 2055, 1095}, Graphical,
-     "Ti prego resta ancora, forse riuscirai a farmi uscire ", "Esci dalla gara"},
+     "Ti prego resta ancora, forse riuscirai a farmi uscire ", "Esci dalla gara",
+     {"no-entry", "no-entry", "no-entry"}},
     {"Label14", Kind::Label, "Sfidante", {"MS Sans Serif", 13.5}, Cyan, Default,
      {720, 5520, 1425, 420}, Border | Centred | AutoSize, nullptr, "Titolo del nome dello sfidante"},
     {"lblnome1", Kind::Label, "", {"MS Sans Serif", 13.5, true}, Cyan, Default,
@@ -71,17 +71,9 @@ const std::array<ControlSpec, 25> Table = {{
 // clang-format on
 } // namespace
 
-std::span<const ControlSpec> controlTable()
+std::span<const ControlEntry> controlTable()
 {
     return Table;
-}
-
-const ControlSpec &controlSpec(const char *name)
-{
-    for (const ControlSpec &entry : Table)
-        if (std::strcmp(entry.name, name) == 0)
-            return entry;
-    throw std::out_of_range(name);
 }
 
 } // namespace ui

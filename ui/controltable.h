@@ -22,27 +22,35 @@ inline constexpr unsigned Disabled = 1u << 6;    // disabled at load
 inline constexpr unsigned IconPointer = 1u << 7; // the icon-shaped mouse pointer
 } // namespace flag
 
-struct FontSpec {
+struct FontEntry {
     const char *face = nullptr; // nullptr: the window system's default
     double points = 0;
     bool bold = false;
     bool italic = false;
 };
 
+// The artwork (names in assets/art) a graphical button shows in each state.
+struct PictureNames {
+    const char *normal = nullptr;
+    const char *pressed = nullptr;
+    const char *disabled = nullptr;
+};
+
 // One control of the window as it is at load. Rectangles and sizes are in
 // twips (1440 to the inch, 15 to a pixel at 96 dpi), from the client area's
 // top-left corner.
-struct ControlSpec {
+struct ControlEntry {
     const char *name;
     Kind kind;
     const char *caption; // UTF-8
-    FontSpec font;
+    FontEntry font;
     std::optional<QRgb> fore;
     std::optional<QRgb> back;
     QRect twips;
     unsigned flags;
     const char *tooltip;     // UTF-8, nullptr for none
     const char *description; // what assistive technology says the control is for
+    PictureNames pictures = {};
 };
 
 inline constexpr int TwipsPerPixel = 15;
@@ -56,7 +64,6 @@ inline constexpr QRect twipsToPixels(QRect r)
 inline constexpr QRect ClientTwips{2040, 1620, 11880, 8310};
 inline constexpr int TimerIntervalMs = 1000;
 
-std::span<const ControlSpec> controlTable();
-const ControlSpec &controlSpec(const char *name);
+std::span<const ControlEntry> controlTable();
 
 } // namespace ui

@@ -22,7 +22,6 @@ public:
     // set. Paint on it, then call endDrawing().
     QImage &beginDrawing();
     void endDrawing() { update(); }
-    const QImage &drawing() const { return m_drawing; }
 
     // What the client area shows: the fill colour with the drawing over it.
     QImage composed() const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tavolawindow.h"
 
+#include "answerbox.h"
 #include "artwork.h"
 #include "captionlabel.h"
 #include "controlfactory.h"
@@ -8,7 +9,6 @@
 #include "surface.h"
 
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QTimer>
 
@@ -21,7 +21,7 @@ const char *const Caption = "Dimmi il dorvo per arrivare a dieci";
 // address lies on a domain reserved for examples.
 const char *const SchoolSite = "www.scuola-girasole.example";
 const char *const School = "Scuola primaria Girasole - Borgo Fiorito";
-const char *const Credits = "Un programma de gli autori di dieci";
+const char *const Credits = "Un programma degli autori di dieci";
 const char *const AuthorsMail = "autori@dieci.example";
 const char *const Dedication =
     "*** Agli alunni della scuola primaria Girasole - www.scuola-girasole.example ***";
@@ -55,13 +55,13 @@ TavolaWindow::TavolaWindow(QWidget *parent) : QMainWindow(parent)
 void TavolaWindow::buildControls()
 {
     m_surface->setCursor(artwork::headCursor(devicePixelRatioF()));
-    for (const ControlSpec &entry : controlTable())
+    for (const ControlEntry &entry : controlTable())
         createControl(entry, m_surface);
-    m_txtAnswer = m_surface->findChild<QLineEdit *>(QStringLiteral("txtAnswer"));
+    m_txtAnswer = m_surface->findChild<AnswerBox *>(QStringLiteral("txtAnswer"));
     m_cmdNext = m_surface->findChild<PictureButton *>(QStringLiteral("cmdNext"));
     m_cmdExit = m_surface->findChild<PictureButton *>(QStringLiteral("cmdExit"));
     m_command1 = m_surface->findChild<QPushButton *>(QStringLiteral("Command1"));
-    m_image1 = m_surface->findChild<QLabel *>(QStringLiteral("Image1"));
+    m_txtAnswer->setDefaultButton(m_cmdNext);
 
     // Buttons and the answer box lie above every label; the hidden Command1
     // lies under cmdNext, out of reach of the mouse.
@@ -76,9 +76,9 @@ void TavolaWindow::buildControls()
     setTabOrder(m_cmdExit, m_cmdNext);
     setTabOrder(m_cmdNext, m_txtAnswer);
     setTabOrder(m_txtAnswer, m_command1);
-    for (QWidget *w : {static_cast<QWidget *>(m_txtAnswer), static_cast<QWidget *>(m_cmdNext),
-                       static_cast<QWidget *>(m_cmdExit), static_cast<QWidget *>(m_command1)})
-        w->installEventFilter(this);
+    for (QPushButton *button :
+         {static_cast<QPushButton *>(m_cmdNext), static_cast<QPushButton *>(m_cmdExit), m_command1})
+        button->installEventFilter(this);
 }
 
 void TavolaWindow::buildMenus()
@@ -159,36 +159,13 @@ void TavolaWindow::keyPressEvent(QKeyEvent *event)
 
 bool TavolaWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return QMainWindow::eventFilter(watched, event);
-    auto *key = static_cast<QKeyEvent *>(event);
-    if (watched == m_txtAnswer)
-        return answerKey(key);
     // Enter on a focused button clicks that button.
-    if (isEnter(key)) {
-        if (auto *button = qobject_cast<QPushButton *>(watched); button && button->isEnabled())
+    if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(event))) {
+        if (auto *button = qobject_cast<QPushButton *>(watched); button->isEnabled())
             button->click();
         return true;
     }
-    return false;
-}
-
-bool TavolaWindow::answerKey(QKeyEvent *event)
-{
-    if (isEnter(event) && clickDefault())
-        return true;
-    // Tab moves the focus, as everywhere else; the key-press notice never sees it.
-    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
-        return false;
-    const QString text = event->text();
-    // Keys that type no character (arrows, Delete, Home, End) only edit.
-    if (text.size() != 1 || event->key() == Qt::Key_Delete || !m_keyPress)
-        return false;
-    const char16_t typed = text.front().unicode();
-    std::int16_t code = typed > 0x7FFF ? std::int16_t(0x7FFF) : std::int16_t(typed);
-    m_keyPress(code);
-    // Enter has been dealt with by the handler; the box has no use for it.
-    return code == 0 || isEnter(event);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace ui

@@ -3,16 +3,12 @@
 
 #include <QMainWindow>
 
-#include <cstdint>
-#include <functional>
-
 class QAction;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace ui {
 
+class AnswerBox;
 class CaptionLabel;
 class PictureButton;
 class Surface;
@@ -25,18 +21,12 @@ public:
     explicit TavolaWindow(QWidget *parent = nullptr);
 
     CaptionLabel *label(const char *name) const;
-    QLineEdit *txtAnswer() const { return m_txtAnswer; }
+    AnswerBox *txtAnswer() const { return m_txtAnswer; }
     PictureButton *cmdNext() const { return m_cmdNext; }
     PictureButton *cmdExit() const { return m_cmdExit; }
     QPushButton *command1() const { return m_command1; }
-    QLabel *image1() const { return m_image1; }
     Surface *surface() const { return m_surface; }
     QAction *nextAction() const { return m_next; }
-
-    // Receives each character typed into the answer box; setting the code to 0
-    // discards the key.
-    using KeyPressHandler = std::function<void(std::int16_t &keyAscii)>;
-    void setKeyPressHandler(KeyPressHandler handler) { m_keyPress = std::move(handler); }
 
 signals:
     void resized();
@@ -54,18 +44,15 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    bool answerKey(QKeyEvent *event);
     bool clickDefault();
     void raiseActivate();
 
     Surface *m_surface = nullptr;
-    QLineEdit *m_txtAnswer = nullptr;
+    AnswerBox *m_txtAnswer = nullptr;
     PictureButton *m_cmdNext = nullptr;
     PictureButton *m_cmdExit = nullptr;
     QPushButton *m_command1 = nullptr;
-    QLabel *m_image1 = nullptr;
     QAction *m_next = nullptr;
-    KeyPressHandler m_keyPress;
     bool m_shown = false;
     bool m_activated = false;
 };

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runtime.h"
+#include "numbers.h"
+
+#include "runtimeerror.h"
 
 #include <QRegularExpression>
 
@@ -8,38 +10,6 @@
 #include <limits>
 
 namespace platform {
-
-RunTimeError::RunTimeError(int number, const QString &description, const QString &detail)
-    : std::runtime_error(description.toStdString()), m_number(number), m_description(description),
-      m_detail(detail)
-{
-}
-
-QString RunTimeError::report() const
-{
-    QString text =
-        QStringLiteral("Errore di run-time '%1':\n\n%2").arg(m_number).arg(m_description);
-    if (!m_detail.isEmpty())
-        text += QLatin1Char('\n') + m_detail;
-    return text;
-}
-
-void raiseOverflow()
-{
-    throw RunTimeError(errors::Overflow, QStringLiteral("Overflow"));
-}
-
-void raiseTypeMismatch(QStringView text)
-{
-    throw RunTimeError(errors::TypeMismatch, QStringLiteral("Tipo non corrispondente"),
-                       QStringLiteral("\"%1\" non è un numero").arg(text));
-}
-
-void raiseFileAccess(const QString &path, const QString &reason)
-{
-    throw RunTimeError(errors::PathFileAccess, QStringLiteral("Errore di accesso al percorso/file"),
-                       QStringLiteral("%1: %2").arg(path, reason));
-}
 
 QString formatNumber(double value, QStringView pattern)
 {
@@ -100,29 +70,25 @@ double strictNumber(QStringView text)
     return value;
 }
 
+namespace {
+// The one range check of every 16-bit result.
+std::int16_t checked(double whole)
+{
+    if (!(whole >= std::numeric_limits<std::int16_t>::min() &&
+          whole <= std::numeric_limits<std::int16_t>::max()))
+        raiseOverflow();
+    return static_cast<std::int16_t>(whole);
+}
+} // namespace
+
 std::int16_t toInt16(double value)
 {
-    if (!std::isfinite(value))
-        raiseOverflow();
     const int previous = std::fegetround();
     std::fesetround(FE_TONEAREST);
     const double rounded = std::nearbyint(value);
     std::fesetround(previous);
-    if (rounded < std::numeric_limits<std::int16_t>::min() ||
-        rounded > std::numeric_limits<std::int16_t>::max())
-        raiseOverflow();
-    return static_cast<std::int16_t>(rounded);
+    return checked(rounded);
 }
-
-namespace {
-std::int16_t checked(int result)
-{
-    if (result < std::numeric_limits<std::int16_t>::min() ||
-        result > std::numeric_limits<std::int16_t>::max())
-        raiseOverflow();
-    return static_cast<std::int16_t>(result);
-}
-} // namespace
 
 std::int16_t add16(std::int16_t a, std::int16_t b)
 {

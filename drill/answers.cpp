@@ -5,6 +5,7 @@
 #include "answerbox.h"
 #include "numbers.h"
 #include "picturebutton.h"
+#include "register.h"
 #include "services.h"
 #include "surface.h"
 #include "tavolawindow.h"
@@ -27,8 +28,12 @@ void Tavola::txtAnswer_KeyPress(std::int16_t &KeyAscii)
 
 void Tavola::judge()
 {
-    const std::int16_t answer =
-        platform::toInt16(platform::leadingNumber(m_window->txtAnswer()->text()));
+    const QString typed = m_window->txtAnswer()->text();
+    const std::int16_t answer = platform::toInt16(platform::leadingNumber(typed));
+    if (m_register)
+        m_register->answer(m_services.now(), 10 - m_state.ExpectedAnswer, typed,
+                           answer == m_state.ExpectedAnswer,
+                           m_services.elapsedMs() - m_questionShownAt);
     if (answer == m_state.ExpectedAnswer) {
         m_state.RightCount = add16(m_state.RightCount, 1);
         setCaption("lblMessage",

@@ -5,6 +5,7 @@
 #include "captionlabel.h"
 #include "numbers.h"
 #include "recordstore.h"
+#include "register.h"
 #include "services.h"
 
 namespace drill {
@@ -13,18 +14,18 @@ void Tavola::EndGame()
 {
     m_ending = true;
     m_services.messageBox(QStringLiteral("Ciao, alla prossima sfida. "));
-    checkAndSaveRecord();
+    checkAndSaveRecord(registro::Ending::Clock);
 }
 
 void Tavola::cmdExit_Click()
 {
     m_ending = true;
-    checkAndSaveRecord();
+    checkAndSaveRecord(registro::Ending::Exit);
 }
 
 // Saves a score above the record with the player's name, praises it, and
 // ends the program in every case.
-void Tavola::checkAndSaveRecord()
+void Tavola::checkAndSaveRecord(registro::Ending how)
 {
     const double record = platform::leadingNumber(caption("lblpunti"));
     const QString scoreText = caption("lblScore");
@@ -33,6 +34,7 @@ void Tavola::checkAndSaveRecord()
     // one started: the store compares again, under its lock, and never lowers it.
     const bool saved = score > record && records::saveIfHigher(m_state.WinDir, score, scoreText,
                                                                caption("lblnome1"), record);
+    finishRecording(how, saved);
     if (saved)
         m_services.messageBox(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
     m_services.end(0);

@@ -2,6 +2,7 @@
 // The menu's "nuovo": a new race in a freshly loaded window.
 #include "tavola.h"
 
+#include "register.h"
 #include "services.h"
 
 namespace drill {
@@ -17,6 +18,7 @@ void Tavola::Next_Click()
     if (upTo.isEmpty())
         m_services.messageBox(QStringLiteral(" ") + m_state.PlayerName +
                               QStringLiteral(" siccome non hai scelto arriviamo fino al 10."));
+    finishRecording(registro::Ending::NewRace, false);
     emit restartRequested();
 }
 

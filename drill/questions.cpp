@@ -38,6 +38,7 @@ void Tavola::cmdNext_Click()
     m_window->cmdNext()->setEnabled(false);
     paintBackdrop();
     m_window->txtAnswer()->setFocus();
+    m_questionShownAt = m_services.elapsedMs();
 }
 
 void Tavola::paintBackdrop()

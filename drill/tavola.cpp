@@ -7,6 +7,7 @@
 #include "numbers.h"
 #include "picturebutton.h"
 #include "recordfiles.h"
+#include "register.h"
 #include "runtimeerror.h"
 #include "services.h"
 #include "tavolawindow.h"
@@ -54,6 +55,9 @@ void Tavola::connectNotices()
     connect(w->cmdNext(), &QPushButton::clicked, this, deliver(&Tavola::cmdNext_Click));
     connect(w->cmdExit(), &QPushButton::clicked, this, deliver(&Tavola::cmdExit_Click));
     connect(w->nextAction(), &QAction::triggered, this, deliver(&Tavola::Next_Click));
+    // Not a notice of the drill: the race only ends in the register.
+    connect(w, &ui::TavolaWindow::closed, this,
+            [this] { finishRecording(registro::Ending::WindowClosed, false); });
     w->txtAnswer()->setKeyPressHandler([this](std::int16_t &code) {
         m_boundary.deliver([this, &code] { txtAnswer_KeyPress(code); });
     });
@@ -78,6 +82,8 @@ void Tavola::Form_Load()
     setCaption("lblpunti", stored.points);
     setCaption("lblnome", stored.name);
     setCaption("lblconto", clockText());
+    m_register = std::make_unique<registro::RaceRecorder>(registro::registerPath(m_state.WinDir),
+                                                          m_services.now(), m_state.PlayerName);
     // Decoded now, so the first answer's sound starts without delay.
     m_services.loadSound(soundPath("Esatto.wav"));
     m_services.loadSound(soundPath("no.wav"));
@@ -127,6 +133,12 @@ void Tavola::enableNext()
 {
     m_window->cmdNext()->setEnabled(true);
     m_window->cmdNext()->setFocus();
+}
+
+void Tavola::finishRecording(registro::Ending how, bool recordBeaten)
+{
+    if (m_register)
+        m_register->end(how, m_state.RightCount, m_state.WrongCount, recordBeaten);
 }
 
 QString Tavola::soundPath(const char *file) const

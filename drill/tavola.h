@@ -19,6 +19,11 @@ class CaptionLabel;
 class TavolaWindow;
 } // namespace ui
 
+namespace registro {
+class RaceRecorder;
+enum class Ending;
+} // namespace registro
+
 namespace drill {
 
 // The form-level variables shared by the window's handlers.
@@ -89,16 +94,21 @@ private:
     // endgame.cpp: the end of a race and the record.
     void EndGame();
     void cmdExit_Click();
-    void checkAndSaveRecord();
+    void checkAndSaveRecord(registro::Ending how);
 
     // newrace.cpp
     void Next_Click();
+
+    // Recording into the class register, when the teacher has turned it on.
+    void finishRecording(registro::Ending how, bool recordBeaten);
 
     platform::Services &m_services;
     platform::NoticeBoundary m_boundary;
     std::unique_ptr<ui::TavolaWindow> m_window;
     std::unique_ptr<platform::Ticker> m_timer1;
     FormState m_state;
+    std::unique_ptr<registro::RaceRecorder> m_register;
+    qint64 m_questionShownAt = 0;
     bool m_ending = false; // the end of the race has begun
 };
 

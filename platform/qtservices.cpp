@@ -58,6 +58,7 @@ struct QtServices::SoundCache {
 QtServices::QtServices(QString title)
     : m_sounds(std::make_unique<SoundCache>()), m_title(std::move(title))
 {
+    m_clock.start();
     g_previousHandler = qInstallMessageHandler(soundAwareHandler);
 }
 
@@ -175,10 +176,15 @@ QString QtServices::programFolder() const
     return binDir.absolutePath();
 }
 
-QString QtServices::dataFolder() const
+QString userDataFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/dieci");
+}
+
+QString QtServices::dataFolder() const
+{
+    return userDataFolder();
 }
 
 void QtServices::end(int status)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -48,6 +49,10 @@ public:
     virtual double rnd() = 0;
     // Folds the current clock reading into the generator's state.
     virtual void randomize() = 0;
+
+    // The wall clock, and a monotonic one in milliseconds for durations.
+    virtual QDateTime now() const = 0;
+    virtual qint64 elapsedMs() const = 0;
 
     virtual std::unique_ptr<Ticker> makeTicker(int intervalMs, std::function<void()> onTick) = 0;
 

@@ -30,6 +30,8 @@ public:
     std::function<void()> insideNextBox; // runs once while the next box is open
     QString program = QStringLiteral("/nonexistent/dieci");
     QString data;
+    QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(8, 30));
+    qint64 elapsed = 0; // the monotonic clock; tests move it on
 
     // What happened.
     QList<Box> boxes;
@@ -51,6 +53,8 @@ public:
     void playSound(const QString &path) override;
     double rnd() override;
     void randomize() override;
+    QDateTime now() const override { return clock.addMSecs(elapsed); }
+    qint64 elapsedMs() const override { return elapsed; }
     std::unique_ptr<platform::Ticker> makeTicker(int intervalMs,
                                                  std::function<void()> onTick) override;
     QString programFolder() const override { return program; }

@@ -76,12 +76,16 @@ start Anna
 xdotool key alt+x
 finish 0
 [ -f "$records/zorlak10.txt" ] && [ ! -s "$records/zorlak10.txt" ] || fail "points file not created empty"
-echo "ok 1 - exit without a record"
+[ "$(ls -A "$records")" = "$(printf 'zorlak10.txt\nzorlak100.txt')" ] ||
+    fail "the record folder holds $(ls -A "$records")"
+echo "ok 1 - exit without a record; nothing but the two record files written"
 
 # 2. Sixty answers cycling 1..9 make a right one all but certain; Exit then
 # saves the record and praises it.
 # The name is plain ASCII: on a busy machine xdotool loses a typed "è" about
 # once in three runs. Its Windows-1252 bytes are checked by tst_endgame.
+# The class register is turned on first: the race is recorded answer by answer.
+"$work/usr/bin/dieci-registro" --attiva >/dev/null
 start "Mose"
 for i in $(seq 0 59); do
     xdotool type $(( i % 9 + 1 ))
@@ -95,7 +99,11 @@ points=$(tr -d '\r\n' <"$records/zorlak10.txt")
 [ "$points" -ge 1 ] || fail "no record saved"
 [ "$(od -An -tx1 "$records/zorlak100.txt" | tr -d ' \n')" = "4d6f73650d0a" ] ||
     fail "name file holds $(od -An -c "$records/zorlak100.txt")"
-echo "ok 2 - record $points saved with the name, one CR LF line"
+"$work/usr/bin/dieci-registro" --esporta "$work/registro.csv"
+[ "$(grep -c ';Mose;1;[1-9];[1-9];' "$work/registro.csv")" -eq 60 ] ||
+    fail "the register holds $(wc -l <"$work/registro.csv") lines"
+[ "$(grep -c ';sì;' "$work/registro.csv")" -eq "$points" ] || fail "right answers differ"
+echo "ok 2 - record $points saved with the name, one CR LF line; 60 answers in the register"
 
 # 3. Sound, with a private sound server: the installed sounds, then the
 # teacher's own recording (24-bit stereo) from her data folder.

@@ -142,6 +142,12 @@ void TavolaWindow::changeEvent(QEvent *event)
         emit resized();
 }
 
+void TavolaWindow::closeEvent(QCloseEvent *event)
+{
+    emit closed();
+    QMainWindow::closeEvent(event);
+}
+
 bool TavolaWindow::clickDefault()
 {
     if (!m_cmdNext->isEnabled())

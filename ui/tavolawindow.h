@@ -32,12 +32,15 @@ signals:
     void resized();
     // Once, when the window first becomes active after it was shown.
     void activated();
+    // The window is being closed with its frame's close button.
+    void closed();
 
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "schema.h"
 
+#include "classdata.h"
 #include "register.h"
 
 #include <QFile>
@@ -23,6 +24,7 @@ const char *const Tables[] = {
     "at TEXT NOT NULL, number INTEGER NOT NULL, typed TEXT NOT NULL, right INTEGER NOT NULL, "
     "ms INTEGER NOT NULL)",
     "CREATE INDEX answers_by_race ON answers(race)",
+    "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT)",
 };
 
 QString newConnection(const QString &path, const QString &options)
@@ -94,7 +96,7 @@ bool createRegister(const QString &path, QString *error)
         if (name.isEmpty())
             return false;
         closeConnection(name);
-        return true;
+        return setRecording(path, true, error);
     }
     const QString name = newConnection(path, {});
     bool ok = false;

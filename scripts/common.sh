@@ -6,7 +6,8 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6sql6-sqlite
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-charts-dev
+                libqt6opengl6-dev libgl-dev libqt6sql6-sqlite
                 fonts-liberation2 fonts-dejavu-core)
 # A real X server, a sound server and the metadata validators, for the tests
 # that start the installed program itself. Without them those tests skip.

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "classdata.h"
 #include "race.h"
 #include "recordfiles.h"
 #include "register.h"
+#include "registerwindow.h"
 #include "schema.h"
 
+#include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTableWidget>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -42,6 +46,9 @@ private slots:
     void recordsAScriptedRaceAndExportsIt();
     void brokenRegisterLeavesTheRaceUntouched_data();
     void brokenRegisterLeavesTheRaceUntouched();
+    void knownByHeart_data();
+    void knownByHeart();
+    void teachersWindow();
 };
 
 void TestRegistro::recordsAScriptedRaceAndExportsIt()
@@ -117,6 +124,90 @@ void TestRegistro::brokenRegisterLeavesTheRaceUntouched()
     QVERIFY(!race.fake.endStatus);
     if (!diskFull)
         QCOMPARE(fileBytes(registerOf(race)), before); // never overwritten, never created
+}
+
+void TestRegistro::knownByHeart_data()
+{
+    QTest::addColumn<QList<int>>("times"); // ms of each answer to 7 + 3, oldest first; < 0 wrong
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("median");
+    QTest::addColumn<bool>("byHeart");
+    QTest::newRow("never asked") << QList<int>{} << 0 << 0 << false;
+    QList<int> nineOfTen(9, 2900);
+    QTest::newRow("90% right, median 2.9 s")
+        << (nineOfTen + QList<int>{-2900}) << 9 << 2900 << true;
+    QTest::newRow("90% right, median exactly 3 s")
+        << (QList<int>(9, 3000) + QList<int>{-3000}) << 9 << 3000 << false;
+    QTest::newRow("80% right, fast")
+        << (QList<int>(8, 900) + QList<int>{-900, -900}) << 8 << 900 << false;
+    QTest::newRow("only the last 20 count")
+        << (QList<int>(10, -9000) + QList<int>(20, 1200)) << 20 << 1200 << true;
+    QTest::newRow("even count: middle two")
+        << QList<int>{1000, 2000, 3000, 5000} << 4 << 2500 << true;
+}
+
+void TestRegistro::knownByHeart()
+{
+    QFETCH(QList<int>, times);
+    QFETCH(int, right);
+    QFETCH(int, median);
+    QFETCH(bool, byHeart);
+    QList<registro::AnswerRow> answers;
+    for (int ms : times) {
+        answers.append({{}, 7, ms >= 0, std::abs(ms)});
+        answers.append({{}, 2, false, 99999}); // another fact: never counted
+    }
+    const registro::Knowledge k = registro::knowledgeOf(answers, 7);
+    QCOMPARE(k.answers, std::min<int>(int(times.size()), 20));
+    QCOMPARE(k.right, right);
+    QCOMPARE(k.medianMs, qint64(median));
+    QCOMPARE(k.byHeart, byHeart);
+}
+
+void TestRegistro::teachersWindow()
+{
+    QTemporaryDir tmp;
+    const QString path = registro::registerPath(tmp.path() + '/');
+    QString error;
+    QVERIFY(registro::createRegister(path, &error));
+    const QDateTime day(QDate(2026, 12, 7), QTime(8, 30));
+    int race = 0;
+    for (const QString name : {"Anna", " anna ", "<b>Bea</b>"}) {
+        registro::RaceRecorder recorder(path, day.addDays(race++), name);
+        for (int i = 0; i < 5; ++i)
+            recorder.answer(day, 7, "3", name != "<b>Bea</b>", 1500);
+        recorder.end(registro::Ending::Clock, race, 0, false);
+    }
+    registroui::RegisterWindow window(path);
+    window.confirm = [](const QString &) { return true; };
+    QTableWidget *table = window.classTable();
+    QCOMPARE(table->rowCount(), 2); // Anna once, whatever the case and spaces
+    const int anna = table->item(0, 0)->text() == "Anna" ? 0 : 1;
+    QCOMPARE(table->item(1 - anna, 0)->text(), QString("<b>Bea</b>")); // as typed, not markup
+    QCOMPARE(table->item(anna, 1)->text(), QString("2"));
+    QCOMPARE(table->item(anna, 3)->text(), QString("2"));
+    QCOMPARE(table->item(anna, 4)->text(), QString("1 2, in crescita"));
+    table->setCurrentCell(anna, 0);
+    QCOMPARE(window.fact(7)->text(),
+             QString("7 + 3\n10 esatte su 10\nmediana 1,5 s\nsa a memoria"));
+    QCOMPARE(window.fact(1)->text(), QString("1 + 9\nnessuna risposta"));
+    QCOMPARE(window.fact(7)->textFormat(), Qt::PlainText);
+
+    table->setCurrentCell(1 - anna, 0);
+    window.deleteChild();
+    QCOMPARE(table->rowCount(), 1);
+    QStringList problems;
+    QCOMPARE(registro::loadClass({path}, &problems).size(), 1);
+
+    // A register from a newer version is shown, and nothing in it can be changed.
+    const QString c = registro::openConnection(path, registro::OpenMode::ReadWrite, &error);
+    QVERIFY(QSqlQuery(QSqlDatabase::database(c, false)).exec("PRAGMA user_version = 2"));
+    registro::closeConnection(c);
+    window.showRegisters({path});
+    QCOMPARE(table->rowCount(), 1);
+    QVERIFY2(window.notice()->text().contains("sola lettura"), qPrintable(window.notice()->text()));
+    window.deleteChild();
+    QCOMPARE(table->rowCount(), 1);
 }
 
 QTEST_MAIN(TestRegistro)

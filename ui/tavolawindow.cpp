@@ -70,7 +70,7 @@ void TavolaWindow::buildControls()
     m_cmdExit->raise();
     m_cmdNext->raise();
 
-    // A screen reader names the answer box after the number asked.
+    // Screen readers find the number asked as the answer box's label.
     label("lblNum1")->setBuddy(m_txtAnswer);
 
     setTabOrder(m_cmdExit, m_cmdNext);

@@ -43,7 +43,10 @@ qint64 pragma(QSqlDatabase &db, const char *name, QString *why)
     QSqlQuery query(db);
     if (query.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(name))) && query.next())
         return query.value(0).toLongLong();
-    *why = query.lastError().text();
+    // SQLite's "not a database": say it in the teacher's words.
+    *why = query.lastError().nativeErrorCode() == QLatin1String("26")
+               ? QStringLiteral("non è un registro di dieci")
+               : query.lastError().text();
     return -1;
 }
 } // namespace

@@ -49,6 +49,7 @@ private slots:
     void knownByHeart_data();
     void knownByHeart();
     void teachersWindow();
+    void closingTheWindowEndsTheRace();
 };
 
 void TestRegistro::recordsAScriptedRaceAndExportsIt()
@@ -199,6 +200,19 @@ void TestRegistro::teachersWindow()
     QStringList problems;
     QCOMPARE(registro::loadClass({path}, &problems).size(), 1);
 
+    // Another computer's register, merged: the same Anna, one more race.
+    const QString other = registro::registerPath(tmp.path() + "/altro-");
+    QVERIFY(registro::createRegister(other, &error));
+    registro::RaceRecorder(other, day.addDays(-1), "ANNA").end(registro::Ending::Exit, 5, 0, true);
+    window.showRegisters({path, other});
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->item(0, 4)->text(), QString("5 1 2, in calo"));
+    // Something that is not a register: said so, and left as it was.
+    QVERIFY(putFile(other, "not a register"));
+    window.showRegisters({other});
+    QCOMPARE(window.notice()->text(), other + ": non è un registro di dieci");
+    QCOMPARE(fileBytes(other), QByteArray("not a register"));
+
     // A register from a newer version is shown, and nothing in it can be changed.
     const QString c = registro::openConnection(path, registro::OpenMode::ReadWrite, &error);
     QVERIFY(QSqlQuery(QSqlDatabase::database(c, false)).exec("PRAGMA user_version = 2"));
@@ -208,6 +222,19 @@ void TestRegistro::teachersWindow()
     QVERIFY2(window.notice()->text().contains("sola lettura"), qPrintable(window.notice()->text()));
     window.deleteChild();
     QCOMPARE(table->rowCount(), 1);
+}
+
+void TestRegistro::closingTheWindowEndsTheRace()
+{
+    Race race;
+    QDir().mkpath(race.fake.data);
+    QString error;
+    QVERIFY(registro::createRegister(registerOf(race), &error));
+    QVERIFY(race.start());
+    race.answer("0");
+    race.window().close();
+    QCOMPARE(ask(registerOf(race), "SELECT ended, right, wrong FROM races"),
+             QString("finestra chiusa|0|1"));
 }
 
 QTEST_MAIN(TestRegistro)

@@ -17,6 +17,8 @@ namespace registro {
 namespace {
 constexpr int LastAnswers = 20;
 constexpr qint64 ByHeartMs = 3000;
+// One quick right answer could be luck: a fact is known by heart on evidence.
+constexpr int ByHeartAtLeast = 5;
 
 // Runs statements on a register opened for writing; false with the reason.
 bool write(const QString &path, const std::function<bool(QSqlQuery &)> &work, QString *why)
@@ -113,7 +115,8 @@ Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)
     std::sort(times.begin(), times.end());
     const auto n = times.size();
     k.medianMs = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    k.byHeart = k.right * 10 >= k.answers * 9 && k.medianMs < ByHeartMs;
+    k.byHeart =
+        k.answers >= ByHeartAtLeast && k.right * 10 >= k.answers * 9 && k.medianMs < ByHeartMs;
     return k;
 }
 

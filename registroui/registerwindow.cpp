@@ -205,12 +205,18 @@ void RegisterWindow::showChild(int row)
         series->append(double(when(race.started).toMSecsSinceEpoch()), race.right);
         most = std::max(most, race.right);
     }
+    series->setPointsVisible(true); // a single race is a point, not a line
     chart->addSeries(series);
     auto *x = new QDateTimeAxis;
+    if (c.races.size() == 1) {
+        const QDateTime only = when(c.races.front().started);
+        x->setRange(only.addDays(-1), only.addDays(1));
+        x->setTickCount(3);
+    }
     x->setFormat(QStringLiteral("dd/MM"));
     x->setTitleText(QStringLiteral("Gare"));
     auto *y = new QValueAxis;
-    y->setRange(0, most);
+    y->setRange(0, std::max(most, 5)); // whole numbers on the axis
     y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%d"));
     y->setTitleText(QStringLiteral("Risposte esatte"));

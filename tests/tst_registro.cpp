@@ -144,7 +144,9 @@ void TestRegistro::knownByHeart_data()
     QTest::newRow("only the last 20 count")
         << (QList<int>(10, -9000) + QList<int>(20, 1200)) << 20 << 1200 << true;
     QTest::newRow("even count: middle two")
-        << QList<int>{1000, 2000, 3000, 5000} << 4 << 2500 << true;
+        << QList<int>{1000, 2000, 2000, 3000, 3500, 5000} << 6 << 2500 << true;
+    QTest::newRow("one quick right answer is not yet enough")
+        << QList<int>{800} << 1 << 800 << false;
 }
 
 void TestRegistro::knownByHeart()

@@ -7,6 +7,7 @@
 #include "schema.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -172,7 +173,20 @@ void TestRegistro::teachersWindow()
     QTemporaryDir tmp;
     const QString path = registro::registerPath(tmp.path() + '/');
     QString error;
-    QVERIFY(registro::createRegister(path, &error));
+    {
+        // First start: what is recorded and where, and the offer to turn it on.
+        registroui::RegisterWindow first(path);
+        auto *on = first.findChild<QPushButton *>();
+        QVERIFY(on && on->isVisibleTo(&first));
+        QVERIFY(!QFileInfo::exists(path));
+        bool saysWhere = false;
+        for (const QLabel *text : first.findChildren<QLabel *>())
+            saysWhere |= text->isVisibleTo(&first) && text->text().contains(path);
+        QVERIFY(saysWhere);
+        on->click();
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(first.classTable()->rowCount(), 0);
+    }
     const QDateTime day(QDate(2026, 12, 7), QTime(8, 30));
     int race = 0;
     for (const QString name : {"Anna", " anna ", "<b>Bea</b>"}) {

@@ -120,7 +120,7 @@ sound_of_an_answer() {
     xdotool type 5
     xdotool key Return
     for _ in $(seq 400); do
-        format=$(pactl list sink-inputs | sed -n 's/.*Sample Specification: //p' | head -n 1)
+        format=$(pactl list sink-inputs | sed -n 's/.*Sample Spec[a-z]*: //p' | head -n 1)
         [ -n "$format" ] && { echo "$format"; return; }
         sleep 0.05
     done

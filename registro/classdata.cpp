@@ -163,13 +163,7 @@ bool isRecording(const QString &path)
     const QString name = openConnection(path, OpenMode::ReadOnly, &why);
     if (name.isEmpty())
         return false;
-    bool on = true;
-    {
-        QSqlQuery query(QSqlDatabase::database(name, false));
-        if (query.exec(QStringLiteral("SELECT value FROM settings WHERE key = 'attivo'")) &&
-            query.next())
-            on = query.value(0).toString() != QLatin1String("0");
-    }
+    const bool on = registro::recordingOn(name);
     closeConnection(name);
     return on;
 }

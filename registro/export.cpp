@@ -37,8 +37,7 @@ bool exportCsv(const QString &path, const QString &csvPath, QString *error)
             rows.exec(QStringLiteral("SELECT a.at, r.name, r.id, a.number, a.typed, a.right, a.ms "
                                      "FROM answers a JOIN races r ON r.id = a.race ORDER BY a.id"));
         while (ok && rows.next()) {
-            const QDateTime at = QDateTime::fromString(rows.value(0).toString(),
-                                                       QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+            const QDateTime at = fromTimestamp(rows.value(0).toString());
             const QStringList fields = {at.toString(QStringLiteral("dd/MM/yyyy")),
                                         at.toString(QStringLiteral("HH:mm:ss")),
                                         field(rows.value(1).toString()),

@@ -47,7 +47,7 @@ RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QS
         stop(why);
         return;
     }
-    if (!recordingOn()) {
+    if (!recordingOn(m_connection)) {
         closeConnection(m_connection);
         m_connection.clear();
         return;
@@ -101,14 +101,6 @@ void RaceRecorder::end(Ending how, int right, int wrong, bool recordBeaten)
         return;
     }
     m_on = false;
-}
-
-bool RaceRecorder::recordingOn() const
-{
-    // A register from before the setting existed records.
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    return !(query.exec(QStringLiteral("SELECT value FROM settings WHERE key = 'attivo'")) &&
-             query.next() && query.value(0).toString() == QLatin1String("0"));
 }
 
 void RaceRecorder::stop(const QString &why)

@@ -39,7 +39,6 @@ public:
     void end(Ending how, int right, int wrong, bool recordBeaten);
 
 private:
-    bool recordingOn() const;
     void stop(const QString &why);
 
     QString m_path;

@@ -51,9 +51,25 @@ qint64 pragma(QSqlDatabase &db, const char *name, QString *why)
 }
 } // namespace
 
+namespace {
+const QString StampFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+}
+
 QString timestamp(const QDateTime &time)
 {
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    return time.toString(StampFormat);
+}
+
+QDateTime fromTimestamp(const QString &stamp)
+{
+    return QDateTime::fromString(stamp, StampFormat);
+}
+
+bool recordingOn(const QString &connection)
+{
+    QSqlQuery query(QSqlDatabase::database(connection, false));
+    return !(query.exec(QStringLiteral("SELECT value FROM settings WHERE key = 'attivo'")) &&
+             query.next() && query.value(0).toString() == QLatin1String("0"));
 }
 
 QString openConnection(const QString &path, OpenMode mode, QString *why)

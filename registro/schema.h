@@ -19,5 +19,9 @@ void closeConnection(const QString &connection);
 
 // How times are stored: local time to the millisecond, sortable as text.
 QString timestamp(const QDateTime &time);
+QDateTime fromTimestamp(const QString &stamp);
+
+// Whether the teacher left recording on (a register without the setting records).
+bool recordingOn(const QString &connection);
 
 } // namespace registro

@@ -36,11 +36,6 @@ QLabel *plainLabel(const QString &text = {})
     return label;
 }
 
-QDateTime when(const QString &stamp)
-{
-    return QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
-}
-
 } // namespace
 
 RegisterWindow::RegisterWindow(QString home, QWidget *parent)
@@ -176,9 +171,10 @@ void RegisterWindow::showRegisters(const QStringList &paths)
         int best = 0;
         for (const registro::RaceRow &race : c.races)
             best = std::max(best, race.right);
-        const QString last = c.races.isEmpty()
-                                 ? QString()
-                                 : when(c.races.back().started).toString("dd/MM/yyyy HH:mm");
+        const QString last =
+            c.races.isEmpty()
+                ? QString()
+                : registro::fromTimestamp(c.races.back().started).toString("dd/MM/yyyy HH:mm");
         const QStringList cells = {c.name, QString::number(c.races.size()), last,
                                    QString::number(best), trend(c.races)};
         for (int col = 0; col < cells.size(); ++col)
@@ -202,14 +198,15 @@ void RegisterWindow::showChild(int row)
     auto *series = new QLineSeries;
     int most = 1;
     for (const registro::RaceRow &race : c.races) {
-        series->append(double(when(race.started).toMSecsSinceEpoch()), race.right);
+        series->append(double(registro::fromTimestamp(race.started).toMSecsSinceEpoch()),
+                       race.right);
         most = std::max(most, race.right);
     }
     series->setPointsVisible(true); // a single race is a point, not a line
     chart->addSeries(series);
     auto *x = new QDateTimeAxis;
     if (c.races.size() == 1) {
-        const QDateTime only = when(c.races.front().started);
+        const QDateTime only = registro::fromTimestamp(c.races.front().started);
         x->setRange(only.addDays(-1), only.addDays(1));
         x->setTickCount(3);
     }

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's side of the class register: a window, or for scripts and the
-// school's IT person two commands that need no display:
+// school's IT person commands that need no display:
 //   dieci-registro --attiva            turns the register on
-//   dieci-registro --esporta FILE.csv  writes one row per answer
-#include "qtservices.h"
+//   dieci-registro --esporta FILE.csv [--nome NOME] [--dal AAAA-MM-GG] [--al AAAA-MM-GG]
+//   dieci-registro --cancella NOME     deletes one child's races and answers
+#include "paths.h"
 #include "register.h"
 #include "registerwindow.h"
 
@@ -13,12 +14,53 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
 QString homeRegister()
 {
     return registro::registerPath(platform::userDataFolder() + u'/');
+}
+
+int refuse(const QString &line)
+{
+    std::fprintf(stderr, "dieci-registro: %s\n", qPrintable(line));
+    return 1;
+}
+
+int turnOn(const QString &path)
+{
+    const registro::Register reg = registro::Register::create(path);
+    if (!reg.isOpen())
+        return refuse(reg.problem());
+    std::printf("Registro attivo: %s\n", qPrintable(QDir::toNativeSeparators(path)));
+    return 0;
+}
+
+int deleteChild(const QString &path, const QString &name)
+{
+    registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+    const int races = reg.isOpen() ? reg.deleteChild(name) : -1;
+    if (races < 0)
+        return refuse(reg.problem());
+    if (races == 0)
+        return refuse(QStringLiteral("nessuna gara di %1 nel registro %2").arg(name, path));
+    std::printf("Cancellate %d gare di %s\n", races, qPrintable(name));
+    return 0;
+}
+
+// A date option: empty when not given; invalid exits with the reason.
+bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date)
+{
+    if (!parser.isSet(option))
+        return true;
+    *date = QDate::fromString(parser.value(option), QStringLiteral("yyyy-MM-dd"));
+    if (date->isValid())
+        return true;
+    refuse(QStringLiteral("--%1 %2: la data va scritta AAAA-MM-GG")
+               .arg(option.names().first(), parser.value(option)));
+    return false;
 }
 
 int commands(int argc, char *argv[])
@@ -35,22 +77,35 @@ int commands(int argc, char *argv[])
     const QCommandLineOption out(QStringLiteral("esporta"),
                                  QStringLiteral("Scrive una riga per ogni risposta in FILE (CSV)."),
                                  QStringLiteral("FILE"));
-    parser.addOption(on);
-    parser.addOption(out);
+    const QCommandLineOption name(QStringLiteral("nome"),
+                                  QStringLiteral("Con --esporta: solo le risposte di NOME."),
+                                  QStringLiteral("NOME"));
+    const QCommandLineOption from(QStringLiteral("dal"),
+                                  QStringLiteral("Con --esporta: dal giorno DATA compreso."),
+                                  QStringLiteral("AAAA-MM-GG"));
+    const QCommandLineOption to(QStringLiteral("al"),
+                                QStringLiteral("Con --esporta: fino al giorno DATA compreso."),
+                                QStringLiteral("AAAA-MM-GG"));
+    const QCommandLineOption erase(QStringLiteral("cancella"),
+                                   QStringLiteral("Cancella le gare e le risposte di NOME."),
+                                   QStringLiteral("NOME"));
+    parser.addOptions({on, out, name, from, to, erase});
     parser.process(app);
 
     const QString path = homeRegister();
-    QString error;
-    if (parser.isSet(on)) {
-        if (!QDir().mkpath(QFileInfo(path).path()) || !registro::createRegister(path, &error)) {
-            std::fprintf(stderr, "dieci-registro: %s: %s\n", qPrintable(path), qPrintable(error));
+    if (parser.isSet(on))
+        if (const int status = turnOn(path))
+            return status;
+    if (parser.isSet(erase))
+        if (const int status = deleteChild(path, parser.value(erase)))
+            return status;
+    if (parser.isSet(out)) {
+        registro::ExportFilter filter{parser.value(name), {}, {}};
+        if (!dateOption(parser, from, &filter.from) || !dateOption(parser, to, &filter.to))
             return 1;
-        }
-        std::printf("Registro attivo: %s\n", qPrintable(QDir::toNativeSeparators(path)));
-    }
-    if (parser.isSet(out) && !registro::exportCsv(path, parser.value(out), &error)) {
-        std::fprintf(stderr, "dieci-registro: %s: %s\n", qPrintable(path), qPrintable(error));
-        return 1;
+        if (const QString error = registro::exportCsv(path, parser.value(out), filter);
+            !error.isEmpty())
+            return refuse(error);
     }
     return 0;
 }
@@ -58,6 +113,8 @@ int commands(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Past a file-size limit an export fails with its reason instead of a kill.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Any option is a command for a script, which may run where there is no display.
     if (argc > 1)
         return commands(argc, argv);

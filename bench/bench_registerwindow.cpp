@@ -5,7 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_registerwindow [answers]
 #include "register.h"
 #include "registerwindow.h"
-#include "schema.h"
+#include "syntheticclass.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,33 +24,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString path = registro::registerPath(dir.path() + u'/');
     QString error;
-    if (!registro::createRegister(path, &error))
+    if (!makeSyntheticClass(path, answers, &error))
         return std::fprintf(stderr, "%s\n", qPrintable(error)), 1;
-    const QString c = registro::openConnection(path, registro::OpenMode::ReadWrite, &error);
-    {
-        QSqlDatabase db = QSqlDatabase::database(c, false);
-        db.transaction();
-        QSqlQuery race(db), answer(db);
-        race.prepare("INSERT INTO races (started, name, ended, right, wrong, total) "
-                     "VALUES (?, ?, 'tempo scaduto', 40, 10, 50)");
-        answer.prepare("INSERT INTO answers (race, at, number, typed, right, ms) "
-                       "VALUES (?, ?, ?, '5', ?, ?)");
-        const QDateTime start(QDate(2026, 9, 14), QTime(8, 30));
-        for (int i = 0; i < answers; ++i) {
-            if (i % 50 == 0) {
-                race.addBindValue(registro::timestamp(start.addSecs(i * 6)));
-                race.addBindValue(QStringLiteral("Bambino %1").arg(i / 50 % 25));
-                race.exec();
-            }
-            for (const QVariant &v :
-                 {race.lastInsertId(), QVariant(registro::timestamp(start.addSecs(i * 6))),
-                  QVariant(i % 9 + 1), QVariant(i % 5 != 0), QVariant(1000 + i % 4000)})
-                answer.addBindValue(v);
-            answer.exec();
-        }
-        db.commit();
-    }
-    registro::closeConnection(c);
     QElapsedTimer t;
     t.start();
     registroui::RegisterWindow window(path);

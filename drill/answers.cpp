@@ -5,7 +5,7 @@
 #include "answerbox.h"
 #include "numbers.h"
 #include "picturebutton.h"
-#include "register.h"
+#include "recorder.h"
 #include "services.h"
 #include "surface.h"
 #include "tavolawindow.h"
@@ -30,10 +30,9 @@ void Tavola::judge()
 {
     const QString typed = m_window->txtAnswer()->text();
     const std::int16_t answer = platform::toInt16(platform::leadingNumber(typed));
-    if (m_register)
-        m_register->answer(m_services.now(), 10 - m_state.ExpectedAnswer, typed,
-                           answer == m_state.ExpectedAnswer,
-                           m_services.elapsedMs() - m_questionShownAt);
+    const QDateTime at = m_services.now();
+    const qint64 ms = m_services.elapsedMs() - m_questionShownAt;
+    const int asked = 10 - m_state.ExpectedAnswer;
     if (answer == m_state.ExpectedAnswer) {
         m_state.RightCount = add16(m_state.RightCount, 1);
         setCaption("lblMessage",
@@ -54,6 +53,9 @@ void Tavola::judge()
     enableNext();
     setCaption("lblScore2", formatNumber(add16(m_state.RightCount, m_state.WrongCount), u"####0"));
     enableNext();
+    // After the feedback: the register is written on a thread of its own anyway.
+    if (m_register)
+        m_register->answer(at, asked, typed, answer == m_state.ExpectedAnswer, ms);
 }
 
 // The focus is about to move to cmdNext: a screen reader reads its

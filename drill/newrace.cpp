@@ -2,7 +2,7 @@
 // The menu's "nuovo": a new race in a freshly loaded window.
 #include "tavola.h"
 
-#include "register.h"
+#include "recorder.h"
 #include "services.h"
 
 namespace drill {

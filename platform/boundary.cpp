@@ -38,6 +38,11 @@ void NoticeBoundary::report(const QString &text) noexcept
     } catch (...) {
     }
     try {
+        if (m_atEnd)
+            m_atEnd();
+    } catch (...) {
+    }
+    try {
         m_services.end(1);
     } catch (...) {
     }

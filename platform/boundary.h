@@ -19,6 +19,8 @@ public:
     void deliver(const std::function<void()> &handler) noexcept;
     // True once the program has ended; later notices are ignored.
     bool ended() const { return m_ended; }
+    // Runs just before a reported error ends the program, to leave files whole.
+    void atEnd(std::function<void()> tidy) { m_atEnd = std::move(tidy); }
 
 private:
     void report(const QString &text) noexcept;
@@ -26,6 +28,7 @@ private:
     Services &m_services;
     QString m_title;
     bool m_ended = false;
+    std::function<void()> m_atEnd;
 };
 
 } // namespace platform

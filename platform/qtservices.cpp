@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSoundEffect>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 #include <cstdio>
@@ -68,6 +69,30 @@ QtServices::~QtServices()
 }
 
 namespace {
+// Hands the waiting work to the event loop once the box has painted.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget *box, std::vector<std::function<void()>> work)
+        : QObject(box), m_work(std::move(work))
+    {
+        box->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_work.empty())
+            // Queued: the frame reaches the screen before the work begins.
+            QTimer::singleShot(0, [work = std::exchange(m_work, {})] {
+                for (const auto &w : work)
+                    w();
+            });
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::vector<std::function<void()>> m_work;
+};
+
 QWidget *dialogParent()
 {
     if (QWidget *active = QApplication::activeWindow())
@@ -80,9 +105,21 @@ QWidget *dialogParent()
 }
 } // namespace
 
+void QtServices::afterFirstFrame(std::function<void()> work)
+{
+    m_afterFrame.push_back(std::move(work));
+}
+
+void QtServices::runAfterFirstFrame(QWidget *box)
+{
+    if (!m_afterFrame.empty())
+        new FirstPaint(box, std::exchange(m_afterFrame, {}));
+}
+
 Reply QtServices::messageBox(const QString &prompt, BoxStyle style, const QString &title)
 {
     QMessageBox box(dialogParent());
+    runAfterFirstFrame(&box);
     box.setWindowTitle(title.isEmpty() ? m_title : title);
     box.setText(prompt);
     box.setTextFormat(Qt::PlainText);
@@ -104,6 +141,7 @@ Reply QtServices::messageBox(const QString &prompt, BoxStyle style, const QStrin
 QString QtServices::inputBox(const QString &prompt)
 {
     QInputDialog box(dialogParent());
+    runAfterFirstFrame(&box);
     box.setWindowTitle(m_title);
     box.setLabelText(prompt);
     box.setOkButtonText(QStringLiteral("OK"));
@@ -174,12 +212,6 @@ QString QtServices::programFolder() const
     if (QFileInfo(installed).isDir())
         return installed;
     return binDir.absolutePath();
-}
-
-QString userDataFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/dieci");
 }
 
 QString QtServices::dataFolder() const

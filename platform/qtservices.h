@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "paths.h"
 #include "random.h"
 #include "services.h"
 
 #include <QElapsedTimer>
 
 #include <memory>
+#include <vector>
+
+class QWidget;
 
 namespace platform {
-
-// The per-user folder of the record, the teacher's sounds and the register.
-QString userDataFolder();
 
 // The services of the real program: Qt dialogs, QSoundEffect, a drift-free
 // timer, the XDG data folder and an immediate process exit.
@@ -22,6 +23,7 @@ public:
 
     Reply messageBox(const QString &prompt, BoxStyle style, const QString &title) override;
     QString inputBox(const QString &prompt) override;
+    void afterFirstFrame(std::function<void()> work) override;
     void loadSound(const QString &path) override;
     void playSound(const QString &path) override;
     double rnd() override;
@@ -34,7 +36,10 @@ public:
     [[noreturn]] void end(int status) override;
 
 private:
+    void runAfterFirstFrame(QWidget *box);
+
     struct SoundCache;
+    std::vector<std::function<void()>> m_afterFrame;
     std::unique_ptr<SoundCache> m_sounds;
     Random m_random;
     QElapsedTimer m_clock;

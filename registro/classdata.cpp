@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "classdata.h"
 
+#include "register.h"
 #include "schema.h"
 
+#include <QFileInfo>
 #include <QHash>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <algorithm>
-#include <functional>
+#include <map>
 
 namespace registro {
 
@@ -20,72 +20,70 @@ constexpr qint64 ByHeartMs = 3000;
 // One quick right answer could be luck: a fact is known by heart on evidence.
 constexpr int ByHeartAtLeast = 5;
 
-// Runs statements on a register opened for writing; false with the reason.
-bool write(const QString &path, const std::function<bool(QSqlQuery &)> &work, QString *why)
-{
-    const QString name = openConnection(path, OpenMode::ReadWrite, why);
-    if (name.isEmpty())
-        return false;
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        QSqlQuery query(db);
-        ok = db.transaction() && work(query) && db.commit();
-        if (!ok) {
-            *why = query.lastError().text();
-            db.rollback();
-        }
-    }
-    closeConnection(name);
-    return ok;
-}
+struct Place {
+    Child *child;
+    qsizetype race;
+};
 
-void readRegister(QSqlDatabase db, QHash<QString, Child> &children)
+// Reads one register into the class; races already read from another are skipped.
+// children is a std::map: a Place keeps pointing at its child while others are added.
+void readRegister(const Register &reg, std::map<QString, Child> &children,
+                  QHash<QString, Place> &seen)
 {
-    QSqlQuery races(db);
+    // A version 1 race is a number, unique only in its own file.
+    const QString prefix = reg.version() == 1
+                               ? QFileInfo(reg.path()).canonicalFilePath() + QStringLiteral(":")
+                               : QString();
+    QSqlQuery races(reg.database());
     races.setForwardOnly(true);
-    races.exec(QStringLiteral("SELECT id, name, started, ended, right, wrong, record_beaten "
-                              "FROM races ORDER BY started"));
-    QHash<qint64, Child *> byRace;
+    races.exec(schema::racesQuery(reg.version()) + QStringLiteral(" ORDER BY started"));
+    QHash<QString, Place> mine;
     while (races.next()) {
-        const QString name = races.value(1).toString();
+        const QString id = prefix + races.value(0).toString();
+        if (seen.contains(id))
+            continue;
+        const QString name = races.value(2).toString();
         Child &child = children[childKey(name)];
         if (child.name.isEmpty())
             child.name = name.trimmed();
-        child.races.append({races.value(2).toString(), races.value(3).toString(),
-                            races.value(4).toInt(), races.value(5).toInt(),
-                            races.value(6).toBool()});
-        byRace.insert(races.value(0).toLongLong(), &child);
+        const QString ending = races.value(3).toString();
+        child.races.append({id, races.value(1).toString(),
+                            ending.isEmpty() ? QLatin1String(Interrupted) : ending, 0, 0,
+                            races.value(4).toBool()});
+        mine.insert(id, {&child, child.races.size() - 1});
     }
-    QSqlQuery answers(db);
+    QSqlQuery answers(reg.database());
     answers.setForwardOnly(true);
-    answers.exec(QStringLiteral("SELECT race, at, number, right, ms FROM answers ORDER BY id"));
-    while (answers.next())
-        if (Child *child = byRace.value(answers.value(0).toLongLong()))
-            child->answers.append({answers.value(1).toString(), answers.value(2).toInt(),
-                                   answers.value(3).toBool(), answers.value(4).toLongLong()});
+    answers.exec(schema::answersQuery(reg.version()) + QStringLiteral(" ORDER BY at, seq"));
+    while (answers.next()) {
+        const auto place = mine.constFind(prefix + answers.value(0).toString());
+        if (place == mine.cend())
+            continue;
+        const bool right = answers.value(5).toBool();
+        RaceRow &race = place->child->races[place->race];
+        (right ? race.right : race.wrong) += 1;
+        place->child->answers.append({answers.value(2).toString(), answers.value(3).toInt(), right,
+                                      answers.value(6).toLongLong()});
+    }
+    seen.insert(mine);
 }
 } // namespace
 
-QString childKey(const QString &name)
-{
-    return name.trimmed().toCaseFolded();
-}
-
 QList<Child> loadClass(const QStringList &paths, QStringList *problems)
 {
-    QHash<QString, Child> children;
+    std::map<QString, Child> children;
+    QHash<QString, Place> seen;
     for (const QString &path : paths) {
-        QString why;
-        const QString name = openConnection(path, OpenMode::ReadOnly, &why);
-        if (name.isEmpty()) {
-            problems->append(QStringLiteral("%1: %2").arg(path, why));
+        const Register reg = Register::open(path, Access::ReadOnly);
+        if (!reg.isOpen()) {
+            problems->append(reg.problem());
             continue;
         }
-        readRegister(QSqlDatabase::database(name, false), children);
-        closeConnection(name);
+        readRegister(reg, children, seen);
     }
-    QList<Child> list = children.values();
+    QList<Child> list;
+    for (auto &[key, child] : children)
+        list.append(std::move(child));
     for (Child &child : list) {
         // Several registers merged: keep each child's history in time order.
         std::stable_sort(child.races.begin(), child.races.end(),
@@ -118,54 +116,6 @@ Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)
     k.byHeart =
         k.answers >= ByHeartAtLeast && k.right * 10 >= k.answers * 9 && k.medianMs < ByHeartMs;
     return k;
-}
-
-bool deleteChild(const QString &path, const QString &name, QString *why)
-{
-    return write(
-        path,
-        [&](QSqlQuery &query) {
-            QList<qint64> ids;
-            if (!query.exec(QStringLiteral("SELECT id, name FROM races")))
-                return false;
-            while (query.next())
-                if (childKey(query.value(1).toString()) == childKey(name))
-                    ids.append(query.value(0).toLongLong());
-            for (qint64 id : ids) {
-                for (const char *sql :
-                     {"DELETE FROM answers WHERE race = ?", "DELETE FROM races WHERE id = ?"}) {
-                    query.prepare(QLatin1String(sql));
-                    query.addBindValue(id);
-                    if (!query.exec())
-                        return false;
-                }
-            }
-            return true;
-        },
-        why);
-}
-
-bool setRecording(const QString &path, bool on, QString *why)
-{
-    return write(
-        path,
-        [on](QSqlQuery &query) {
-            return query.exec(QStringLiteral("INSERT OR REPLACE INTO settings (key, value) "
-                                             "VALUES ('attivo', '%1')")
-                                  .arg(on ? 1 : 0));
-        },
-        why);
-}
-
-bool isRecording(const QString &path)
-{
-    QString why;
-    const QString name = openConnection(path, OpenMode::ReadOnly, &why);
-    if (name.isEmpty())
-        return false;
-    const bool on = registro::recordingOn(name);
-    closeConnection(name);
-    return on;
 }
 
 } // namespace registro

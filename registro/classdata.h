@@ -14,13 +14,20 @@ struct AnswerRow {
     qint64 ms = 0;
 };
 
+// A race as its answers tell it: the counters are counted, never stored, so a
+// race that was cut short still shows what was answered.
 struct RaceRow {
+    QString id;
     QString started;
-    QString ended;
+    QString ending; // fine, uscita, nuova gara, finestra chiusa, interrotta
     int right = 0;
     int wrong = 0;
     bool recordBeaten = false;
 };
+
+// How a race that never recorded its end is shown: the drill was killed, or
+// the race is still being played.
+inline constexpr char Interrupted[] = "interrotta";
 
 // One child of the class: her races and answers, oldest first, under the name
 // as she first typed it.
@@ -30,11 +37,9 @@ struct Child {
     QList<AnswerRow> answers;
 };
 
-// The same child whatever the case and the spaces around the name.
-QString childKey(const QString &name);
-
-// The children of one register, or of several merged, sorted by name.
-// Registers that cannot be read are left out, each with a line in problems.
+// The children of one register, or of several merged (a race that is in two
+// of them counts once), sorted by name. A register that cannot be read is
+// left out, with a line in problems.
 QList<Child> loadClass(const QStringList &paths, QStringList *problems);
 
 // How well a child knows one fact n + (10 - n), over her last 20 answers to it.
@@ -45,12 +50,5 @@ struct Knowledge {
     bool byHeart = false; // 5 answers or more, at least 90% right, median under 3 s
 };
 Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number);
-
-// Deletes every race and answer of one child (names compared as childKey).
-bool deleteChild(const QString &path, const QString &name, QString *why);
-
-// Recording on or off, the data kept either way.
-bool setRecording(const QString &path, bool on, QString *why);
-bool isRecording(const QString &path);
 
 } // namespace registro

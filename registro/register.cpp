@@ -3,111 +3,241 @@
 
 #include "schema.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <cstdio>
-
 namespace registro {
 
 namespace {
-QString endingText(Ending how)
-{
-    switch (how) {
-    case Ending::Clock:
-        return QStringLiteral("tempo scaduto");
-    case Ending::Exit:
-        return QStringLiteral("uscita");
-    case Ending::NewRace:
-        return QStringLiteral("nuova gara");
-    case Ending::WindowClosed:
-        return QStringLiteral("finestra chiusa");
-    }
-    return {};
+const QString StampFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 }
-} // namespace
 
 QString registerPath(const QString &dir)
 {
     return dir + QLatin1String(FileName);
 }
 
-RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QString &name)
-    : m_path(path)
+QString timestamp(const QDateTime &time)
 {
-    // Off until the teacher turns it on; nothing here ever creates the file.
-    if (!QFileInfo(path).isFile())
-        return;
+    return time.toString(StampFormat);
+}
+
+QDateTime fromTimestamp(const QString &stamp)
+{
+    return QDateTime::fromString(stamp, StampFormat);
+}
+
+QString childKey(const QString &name)
+{
+    return name.trimmed().toCaseFolded();
+}
+
+Register::~Register()
+{
+    close();
+}
+
+Register::Register(Register &&other) noexcept
+{
+    *this = std::move(other);
+}
+
+Register &Register::operator=(Register &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_path = std::move(other.m_path);
+        m_connection = std::exchange(other.m_connection, {});
+        m_error = std::move(other.m_error);
+        m_damaged = other.m_damaged;
+        m_writable = other.m_writable;
+        m_version = other.m_version;
+    }
+    return *this;
+}
+
+Register &Register::fail(const QString &why, bool damaged)
+{
+    close();
+    m_error = why;
+    m_damaged = damaged;
+    return *this;
+}
+
+QString Register::problem() const
+{
+    if (m_damaged && m_error.startsWith(QLatin1String("danneggiato")))
+        return QStringLiteral("Il registro %1 è %2: non viene modificato.").arg(m_path, m_error);
+    return QStringLiteral("%1: %2").arg(m_path, m_error);
+}
+
+QSqlDatabase Register::database() const
+{
+    return QSqlDatabase::database(m_connection, false);
+}
+
+Register Register::open(const QString &path, Access access)
+{
+    Register r;
+    r.m_path = path;
+    const schema::Check check = schema::check(path);
+    r.m_version = check.version;
+    r.m_connection = check.connection; // read-only, and checked
+    if (!check.why.isEmpty())
+        r.fail(check.why, check.damaged);
+    else if (access == Access::ReadWrite && check.version > SchemaVersion)
+        r.fail(QStringLiteral("registro di una versione più recente di dieci"), false);
+    else if (access == Access::ReadWrite)
+        r.openForWriting();
+    return r;
+}
+
+bool Register::openForWriting()
+{
+    close();
+    m_connection = schema::newConnectionName();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    // Waits a little for another program's transaction; the drill's writer retries.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
+    if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"))) {
+        const QString why = db.lastError().databaseText();
+        db = QSqlDatabase();
+        fail(why, false);
+        return false;
+    }
+    m_writable = true;
+    return m_version == SchemaVersion || upgrade();
+}
+
+// A version 1 register becomes the current one on its first open for writing;
+// the old file stays beside it until the new one has committed.
+bool Register::upgrade()
+{
+    QSqlDatabase db = database();
+    const QString copy = m_path + QStringLiteral(".v1");
     QString why;
-    m_connection = openConnection(path, OpenMode::ReadWrite, &why);
-    if (m_connection.isEmpty()) {
-        stop(why);
-        return;
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    QFile::remove(copy);
+    if (!QFile::copy(m_path, copy))
+        why = QStringLiteral("impossibile copiare il registro in %1").arg(copy);
+    else if (schema::upgradeFromV1(db, &why)) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        QFile::remove(copy);
+        m_version = SchemaVersion;
+        return true;
     }
-    if (!recordingOn(m_connection)) {
-        closeConnection(m_connection);
-        m_connection.clear();
-        return;
+    db = QSqlDatabase();
+    fail(QStringLiteral("aggiornamento non riuscito: %1").arg(why), false);
+    return false;
+}
+
+Register Register::create(const QString &path)
+{
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        // Already on, or something else that must not be touched.
+        Register r = open(path, Access::ReadWrite);
+        if (r.isOpen())
+            if (const QString why = r.setRecording(true); !why.isEmpty())
+                r.fail(why, false);
+        return r;
     }
-    m_on = true;
-    QSqlQuery insert(QSqlDatabase::database(m_connection, false));
-    insert.prepare(QStringLiteral("INSERT INTO races (started, name) VALUES (?, ?)"));
-    insert.addBindValue(timestamp(start));
-    insert.addBindValue(name);
-    if (insert.exec())
-        m_race = insert.lastInsertId().toLongLong();
-    else
-        stop(insert.lastError().text());
-}
-
-RaceRecorder::~RaceRecorder()
-{
-    if (!m_connection.isEmpty())
-        closeConnection(m_connection);
-}
-
-void RaceRecorder::answer(const QDateTime &at, int number, const QString &typed, bool right,
-                          qint64 ms)
-{
-    if (!m_on)
-        return;
-    // One statement, one transaction: committed before the next answer.
-    QSqlQuery insert(QSqlDatabase::database(m_connection, false));
-    insert.prepare(QStringLiteral("INSERT INTO answers (race, at, number, typed, right, ms) "
-                                  "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (const QVariant &value : {QVariant(m_race), QVariant(timestamp(at)), QVariant(number),
-                                  QVariant(typed), QVariant(int(right)), QVariant(ms)})
-        insert.addBindValue(value);
-    if (!insert.exec())
-        stop(insert.lastError().text());
-}
-
-void RaceRecorder::end(Ending how, int right, int wrong, bool recordBeaten)
-{
-    if (!m_on)
-        return;
-    QSqlQuery update(QSqlDatabase::database(m_connection, false));
-    update.prepare(QStringLiteral("UPDATE races SET ended = ?, right = ?, wrong = ?, total = ?, "
-                                  "record_beaten = ? WHERE id = ?"));
-    for (const QVariant &value :
-         {QVariant(endingText(how)), QVariant(right), QVariant(wrong), QVariant(right + wrong),
-          QVariant(int(recordBeaten)), QVariant(m_race)})
-        update.addBindValue(value);
-    if (!update.exec()) {
-        stop(update.lastError().text());
-        return;
+    Register r;
+    r.m_path = path;
+    if (!QDir().mkpath(QFileInfo(path).path())) {
+        r.fail(QStringLiteral("impossibile creare la cartella"), false);
+        return r;
     }
-    m_on = false;
+    r.m_connection = schema::newConnectionName();
+    QString why;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), r.m_connection);
+        db.setDatabaseName(path);
+        bool ok = db.open();
+        // Children's names: readable by this account only.
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QSqlQuery query(db);
+        for (const QString &statement :
+             {QStringLiteral("PRAGMA journal_mode = WAL"),
+              QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId),
+              QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)})
+            ok = ok && query.exec(statement);
+        ok = ok && schema::createTables(db, &why);
+        if (!ok && why.isEmpty())
+            why = query.lastError().databaseText();
+    }
+    r.close();
+    if (!why.isEmpty()) {
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(path + QLatin1String(suffix));
+        r.fail(why, false);
+        return r;
+    }
+    return open(path, Access::ReadWrite);
 }
 
-void RaceRecorder::stop(const QString &why)
+bool Register::recording() const
 {
-    m_on = false;
-    std::fprintf(stderr, "dieci: registro %s: %s; la gara non viene più registrata\n",
-                 qPrintable(m_path), qPrintable(why));
+    QSqlQuery query(database());
+    return !(query.exec(QStringLiteral("SELECT value FROM settings WHERE key = 'attivo'")) &&
+             query.next() && query.value(0).toString() == QLatin1String("0"));
+}
+
+QString Register::setRecording(bool on)
+{
+    QSqlQuery query(database());
+    if (!m_writable)
+        return QStringLiteral("registro in sola lettura");
+    if (query.exec(QStringLiteral("INSERT OR REPLACE INTO settings (key, value) "
+                                  "VALUES ('attivo', '%1')")
+                       .arg(on ? 1 : 0)))
+        return {};
+    return query.lastError().databaseText();
+}
+
+int Register::deleteChild(const QString &name)
+{
+    if (!m_writable) {
+        m_error = QStringLiteral("registro in sola lettura");
+        return -1;
+    }
+    QSqlDatabase db = database();
+    QSqlQuery query(db);
+    QStringList ids;
+    bool ok = db.transaction() && query.exec(QStringLiteral("SELECT id, name FROM races"));
+    while (ok && query.next())
+        if (childKey(query.value(1).toString()) == childKey(name))
+            ids.append(query.value(0).toString());
+    // Her answers go with her races (the key cascades).
+    for (const QString &id : ids) {
+        ok = ok && query.prepare(QStringLiteral("DELETE FROM races WHERE id = ?"));
+        query.addBindValue(id);
+        ok = ok && query.exec();
+    }
+    if (ok && db.commit())
+        return int(ids.size());
+    m_error = query.lastError().databaseText();
+    db.rollback();
+    return -1;
+}
+
+void Register::close()
+{
+    if (m_connection.isEmpty())
+        return;
+    {
+        QSqlDatabase db = database();
+        // Fold the journal into the file: a copy of the file alone is whole.
+        if (m_writable && db.isOpen())
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(std::exchange(m_connection, {}));
+    m_writable = false;
 }
 
 } // namespace registro

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDate>
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QString>
 
 namespace registro {
@@ -9,42 +11,86 @@ namespace registro {
 // The class register: one SQLite file beside the record. It exists only once
 // the teacher has turned it on; the drill never creates it.
 inline constexpr char FileName[] = "registro.sqlite";
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
+// Marks a SQLite file as a register of dieci ("DIEC").
+inline constexpr qint64 ApplicationId = 0x44494543;
 
 QString registerPath(const QString &dir); // dir ends with its separator
 
-enum class Ending { Clock, Exit, NewRace, WindowClosed };
+// How times are stored: local time to the millisecond, sortable as text.
+QString timestamp(const QDateTime &time);
+QDateTime fromTimestamp(const QString &stamp);
 
-// Turns the register on: creates it empty. An existing register is kept as it
-// is; an existing file that is not one is refused and left untouched.
-bool createRegister(const QString &path, QString *error);
+enum class Access { ReadWrite, ReadOnly };
 
-// Writes every row of the register, one per answer, as a semicolon-separated
-// UTF-8 file (with BOM) that a spreadsheet in Italian opens as it is.
-bool exportCsv(const QString &path, const QString &csvPath, QString *error);
-
-// One race in the register, when there is a register: the race as it starts,
-// each judged answer committed as it is judged, and how the race ended. It
-// never disturbs the race: the first failure (locked, damaged, full, read-only,
-// a newer register) leaves one line on standard error and stops recording.
-class RaceRecorder {
+// One register on a connection of its own, checked before anything is read or
+// written: a file that fails the check (damaged, not a register, a table
+// missing) is never opened for writing, so neither it nor its -wal and -shm
+// change. A failure is a value: open() gives a closed Register whose error()
+// says why in Italian. Closing a writable register folds its journal into the
+// file, so the file alone holds every race that was written.
+class Register {
 public:
-    RaceRecorder(const QString &path, const QDateTime &start, const QString &name);
-    ~RaceRecorder();
-    RaceRecorder(const RaceRecorder &) = delete;
-    RaceRecorder &operator=(const RaceRecorder &) = delete;
+    Register() = default;
+    ~Register();
+    Register(Register &&other) noexcept;
+    Register &operator=(Register &&other) noexcept;
+    Register(const Register &) = delete;
+    Register &operator=(const Register &) = delete;
 
-    bool recording() const { return m_on; }
-    void answer(const QDateTime &at, int number, const QString &typed, bool right, qint64 ms);
-    void end(Ending how, int right, int wrong, bool recordBeaten);
+    static Register open(const QString &path, Access access);
+    // Turns the register on: creates it empty, or switches an existing one
+    // back on. Anything at the path that is not a whole register is refused.
+    static Register create(const QString &path);
+
+    bool isOpen() const { return !m_connection.isEmpty(); }
+    const QString &path() const { return m_path; }
+    const QString &error() const { return m_error; }
+    // The error as the teacher reads it, naming the register.
+    QString problem() const;
+    bool damaged() const { return m_damaged; }
+    bool writable() const { return m_writable; }
+    int version() const { return m_version; }
+    QSqlDatabase database() const;
+
+    // Whether the teacher left recording on (a register without the setting records).
+    bool recording() const;
+    // Empty on success, else why not.
+    QString setRecording(bool on);
+    // Deletes every race and answer of one child (names compared as childKey).
+    // The number of races deleted, or -1 with the reason in error().
+    int deleteChild(const QString &name);
+
+    void close();
 
 private:
-    void stop(const QString &why);
+    Register &fail(const QString &why, bool damaged);
+    bool openForWriting();
+    bool upgrade();
 
     QString m_path;
     QString m_connection;
-    qint64 m_race = 0;
-    bool m_on = false;
+    QString m_error;
+    bool m_damaged = false;
+    bool m_writable = false;
+    int m_version = 0;
 };
+
+// The same child whatever the case and the spaces around the name.
+QString childKey(const QString &name);
+
+// Which rows an export writes: by child (as childKey) and by the local date of
+// the answer, both days included. Empty or invalid fields do not filter.
+struct ExportFilter {
+    QString name;
+    QDate from;
+    QDate to;
+};
+
+// Writes one row per answer as a semicolon-separated UTF-8 file (with BOM)
+// that a spreadsheet in Italian opens as it is, streaming into a temporary
+// file that takes the name only once it is whole. Empty on success, else one
+// line naming the CSV file, and the register too when the register is the cause.
+QString exportCsv(const QString &path, const QString &csvPath, const ExportFilter &filter = {});
 
 } // namespace registro

@@ -1,27 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QDateTime>
+#include <QSqlDatabase>
 #include <QString>
 
-namespace registro {
+// The register's file format, inside the registro library.
+namespace registro::schema {
 
-// Marks a SQLite file as a register of dieci ("DIEC").
-inline constexpr qint64 ApplicationId = 0x44494543;
+// A new connection's name, unique in the process (connections belong to the
+// thread that makes them, and the drill writes from a thread of its own).
+QString newConnectionName();
 
-enum class OpenMode { ReadWrite, ReadOnly };
+// Checks a register without writing a byte to it, its -wal or its -shm.
+// When it can be used, connection names a read-only connection to it; else
+// why says why not, with damaged set unless the file is simply not there or
+// not a regular file.
+struct Check {
+    QString why;
+    bool damaged = false;
+    int version = 0;
+    QString connection;
+};
+Check check(const QString &path);
 
-// Opens an existing register on a connection of its own and checks that it is
-// one, of a version this program can write (ReadWrite) or read (ReadOnly).
-// Returns the connection's name, or an empty one with the reason in Italian.
-QString openConnection(const QString &path, OpenMode mode, QString *why);
-void closeConnection(const QString &connection);
+// The tables of the current version, in a new empty database.
+bool createTables(QSqlDatabase &db, QString *why);
 
-// How times are stored: local time to the millisecond, sortable as text.
-QString timestamp(const QDateTime &time);
-QDateTime fromTimestamp(const QString &stamp);
+// Rewrites a version 1 register in the current format, in one transaction.
+bool upgradeFromV1(QSqlDatabase &db, QString *why);
 
-// Whether the teacher left recording on (a register without the setting records).
-bool recordingOn(const QString &connection);
+// The statements that read a register of a given version as the current one:
+// races (id, started, name, ending, record_beaten) and answers (race, seq, at,
+// number, typed, right, ms). A version 1 race's id is a number, unique only
+// within its own file.
+QString racesQuery(int version);
+QString answersQuery(int version);
 
-} // namespace registro
+} // namespace registro::schema

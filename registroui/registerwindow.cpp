@@ -2,7 +2,6 @@
 #include "registerwindow.h"
 
 #include "register.h"
-#include "schema.h"
 #include "summaries.h"
 
 #include <QChart>
@@ -99,6 +98,17 @@ QWidget *RegisterWindow::buildClass()
     m_chart = new QChartView;
     m_chart->setMinimumHeight(220);
     childLayout->addWidget(m_chart, 1);
+    // Every race with its counts and how it ended: one cut short says so.
+    m_races = new QTableWidget(0, 5);
+    m_races->setObjectName(QStringLiteral("gare"));
+    m_races->setHorizontalHeaderLabels({QStringLiteral("Gara"), QStringLiteral("Esatte"),
+                                        QStringLiteral("Errate"), QStringLiteral("Totali"),
+                                        QStringLiteral("Com'è finita")});
+    m_races->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_races->verticalHeader()->hide();
+    m_races->horizontalHeader()->setStretchLastSection(true);
+    m_races->setMaximumHeight(160);
+    childLayout->addWidget(m_races);
     auto *grid = new QGridLayout;
     for (int n = 1; n <= 9; ++n) {
         m_facts[n - 1] = plainLabel();
@@ -135,35 +145,37 @@ void RegisterWindow::refreshMenus()
 {
     const bool mine = m_writable && m_paths == QStringList{m_home};
     m_recording->setEnabled(mine);
-    m_recording->setChecked(mine && registro::isRecording(m_home));
+    m_recording->setChecked(
+        mine && registro::Register::open(m_home, registro::Access::ReadOnly).recording());
     m_deleteChild->setEnabled(m_writable && m_table->currentRow() >= 0);
     m_deleteAll->setEnabled(mine);
 }
 
 void RegisterWindow::turnOn()
 {
-    QString why;
-    QDir().mkpath(QFileInfo(m_home).path());
-    if (!registro::createRegister(m_home, &why))
-        m_notice->setText(why);
+    const registro::Register reg = registro::Register::create(m_home);
     showRegisters({m_home});
+    if (!reg.isOpen())
+        showProblem(reg.problem());
 }
 
 void RegisterWindow::showRegisters(const QStringList &paths)
 {
     m_paths = paths;
     QStringList problems;
+    {
+        // Opened for writing first: an older register is brought up to date.
+        const registro::Register writer =
+            registro::Register::open(paths.value(0), registro::Access::ReadWrite);
+        m_writable = writer.isOpen();
+        if (!m_writable && !writer.damaged() && writer.version() > 0)
+            problems << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
+    }
     m_children = registro::loadClass(paths, &problems);
-    QString why;
-    const QString writer =
-        registro::openConnection(paths.value(0), registro::OpenMode::ReadWrite, &why);
-    m_writable = !writer.isEmpty();
-    if (m_writable)
-        registro::closeConnection(writer);
-    else if (problems.isEmpty())
-        problems << QStringLiteral("%1: %2; aperto in sola lettura").arg(paths.value(0), why);
     m_notice->setText(problems.join(u'\n'));
     m_notice->setVisible(!problems.isEmpty());
+    // A register that cannot be read is not an empty class.
+    m_table->parentWidget()->setVisible(problems.size() < paths.size() || paths.isEmpty());
     m_table->setRowCount(0);
     m_table->setRowCount(int(m_children.size()));
     for (int row = 0; row < m_children.size(); ++row) {
@@ -224,6 +236,18 @@ void RegisterWindow::showChild(int row)
     QChart *old = m_chart->chart();
     m_chart->setChart(chart);
     delete old;
+    m_races->setRowCount(0);
+    m_races->setRowCount(int(c.races.size()));
+    for (int i = 0; i < c.races.size(); ++i) {
+        const registro::RaceRow &race = c.races[c.races.size() - 1 - i]; // newest first
+        const QStringList cells = {
+            registro::fromTimestamp(race.started).toString(QStringLiteral("dd/MM/yyyy HH:mm")),
+            QString::number(race.right), QString::number(race.wrong),
+            QString::number(race.right + race.wrong), race.ending};
+        for (int col = 0; col < cells.size(); ++col)
+            m_races->setItem(i, col, new QTableWidgetItem(cells[col]));
+    }
+    m_races->resizeColumnsToContents();
     for (int n = 1; n <= 9; ++n) {
         const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
         m_facts[n - 1]->setText(any ? factText(n, k) : QString());
@@ -241,10 +265,13 @@ void RegisterWindow::deleteChild()
     const QString name = m_children[row].name;
     if (!confirm(QStringLiteral("Cancellare tutte le gare e le risposte di %1?").arg(name)))
         return;
-    QString why;
-    if (!registro::deleteChild(m_paths.first(), name, &why))
-        m_notice->setText(why);
+    registro::Register reg = registro::Register::open(m_paths.first(), registro::Access::ReadWrite);
+    const bool done = reg.isOpen() && reg.deleteChild(name) >= 0;
+    const QString problem = reg.problem();
+    reg.close();
     showRegisters(m_paths);
+    if (!done)
+        showProblem(problem);
 }
 
 void RegisterWindow::deleteAll()
@@ -263,10 +290,18 @@ void RegisterWindow::deleteAll()
 
 void RegisterWindow::toggleRecording()
 {
-    QString why;
-    if (!registro::setRecording(m_home, m_recording->isChecked(), &why))
-        m_notice->setText(why);
+    registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
+    QString why = reg.isOpen() ? reg.setRecording(m_recording->isChecked()) : reg.problem();
+    reg.close();
     refreshMenus();
+    if (!why.isEmpty())
+        showProblem(why);
+}
+
+void RegisterWindow::showProblem(const QString &text)
+{
+    m_notice->setText(m_notice->text().isEmpty() ? text : m_notice->text() + u'\n' + text);
+    m_notice->show();
 }
 
 void RegisterWindow::openOther(bool merge)

@@ -34,6 +34,7 @@ public:
     QTableWidget *classTable() const { return m_table; }
     QLabel *notice() const { return m_notice; }
     QLabel *fact(int number) const { return m_facts[number - 1]; }
+    QTableWidget *racesTable() const { return m_races; }
 
 private:
     void buildMenus();
@@ -45,6 +46,8 @@ private:
     void toggleRecording();
     void openOther(bool merge);
     void refreshMenus();
+    // Adds a problem to the notice line, where it stays until the next view.
+    void showProblem(const QString &text);
 
     QString m_home;
     QStringList m_paths;
@@ -55,6 +58,7 @@ private:
     QLabel *m_notice = nullptr;
     QLabel *m_childName = nullptr;
     QChartView *m_chart = nullptr;
+    QTableWidget *m_races = nullptr;
     QLabel *m_facts[9] = {};
     QAction *m_recording = nullptr;
     QAction *m_deleteChild = nullptr;

@@ -1,0 +1,449 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The register keeps every answer exactly once, under the right child, in a
+// file that stands alone, and never writes into a file it could not check.
+#include "classdata.h"
+#include "race.h"
+#include "recorder.h"
+#include "register.h"
+#include "registertest.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString registerIn(const QString &dir)
+{
+    return registro::registerPath(dir + u'/');
+}
+
+bool turnOn(const QString &path)
+{
+    return registro::Register::create(path).isOpen();
+}
+
+// Statements on the file with no check at all, on a connection left open
+// until close(): the state a program that was killed leaves behind.
+struct RawWriter {
+    QString name = QStringLiteral("raw-writer");
+    explicit RawWriter(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~RawWriter() { close(); }
+    bool run(const QString &sql) const
+    {
+        return QSqlQuery(QSqlDatabase::database(name, false)).exec(sql);
+    }
+    void close()
+    {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+};
+
+QList<registro::Child> classOf(const QString &path)
+{
+    QStringList problems;
+    const QList<registro::Child> children = registro::loadClass({path}, &problems);
+    if (!problems.isEmpty())
+        qWarning("%s", qPrintable(problems.join(u'\n')));
+    return children;
+}
+
+QByteArray filesOf(const QString &path)
+{
+    return fileBytes(path) + "|" + fileBytes(path + "-wal") + "|" + fileBytes(path + "-shm");
+}
+
+void flipBytes(const QString &path, qint64 at, qint64 count)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    f.seek(at);
+    QVERIFY(f.write(QByteArray(int(count), '\x5A')) == count);
+}
+
+// dieci-registro with the register of this folder, run as user nobody when
+// nobody is asked for and the test runs as root (root ignores permissions).
+struct Command {
+    int status = -1;
+    QByteArray out, err;
+};
+Command registroCommand(const QString &dataHome, const QStringList &args, bool asNobody = false)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", dataHome);
+    p.setProcessEnvironment(env);
+    if (asNobody && geteuid() == 0)
+        p.start("setpriv",
+                QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", DIECI_REGISTRO} +
+                    args);
+    else
+        p.start(DIECI_REGISTRO, args);
+    if (!p.waitForFinished(20000))
+        p.kill();
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+} // namespace
+
+class TestRegisterIntegrity : public QObject {
+    Q_OBJECT
+private slots:
+    void damagedRegisterIsNeverWritten_data();
+    void damagedRegisterIsNeverWritten();
+    void deletedWhilePlayingStaysDeleted();
+    void killedRaceShowsWhatWasAnswered();
+    void finishedRaceLivesInTheFileAlone();
+    void lockIsWaitedOut();
+    void exportRefuses_data();
+    void exportRefuses();
+    void exportFilters_data();
+    void exportFilters();
+    void cancellaDeletesOneChild();
+    void upgradesAVersion1Register();
+};
+
+void TestRegisterIntegrity::damagedRegisterIsNeverWritten_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("garbage") << "garbage"
+                             << "non è un registro di dieci";
+    QTest::newRow("truncated to half") << "truncate"
+                                       << "file troncato";
+    QTest::newRow("another program's database") << "foreign"
+                                                << "non è un registro di dieci";
+    QTest::newRow("a table missing") << "drop"
+                                     << "manca la tabella settings";
+    QTest::newRow("a damaged page") << "page"
+                                    << "danneggiato";
+}
+
+void TestRegisterIntegrity::damagedRegisterIsNeverWritten()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, says);
+    Race race;
+    const QString origin = registerIn(race.tmp.path() + "/origine");
+    const QString path = registerIn(race.fake.data);
+    QVERIFY(QDir().mkpath(race.fake.data));
+    QVERIFY(turnOn(origin));
+    QString settingsPage;
+    {
+        // A race cut short: its answer lives only in the journal.
+        RawWriter writer(origin);
+        QVERIFY(writer.run("INSERT INTO races (id, started, name) VALUES ('r1', '2026', 'Ada')"));
+        QVERIFY(writer.run("INSERT INTO answers VALUES ('r1', 1, '2026', 3, '7', 1, 900)"));
+        if (damage == "drop")
+            QVERIFY(writer.run("DROP TABLE settings"));
+        settingsPage = ask(origin, "SELECT rootpage FROM sqlite_master WHERE name = 'settings'");
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QVERIFY(QFile::copy(origin + suffix, path + suffix));
+    }
+    QVERIFY(QFileInfo(path + "-wal").size() > 0);
+    const qint64 size = QFileInfo(path).size();
+    if (damage == "garbage")
+        flipBytes(path, 0, size);
+    else if (damage == "truncate")
+        QVERIFY(QFile::resize(path, size / 2));
+    else if (damage == "foreign")
+        flipBytes(path, 68, 4);
+    else if (damage == "page")
+        flipBytes(path, (settingsPage.toInt() - 1) * 4096, 4096);
+    const QByteArray before = filesOf(path);
+
+    StderrCapture err;
+    race.fake.randoms = {0.0, 0.35};
+    QVERIFY(race.start());
+    race.answer("7");
+    race.window().cmdExit()->click();
+    QCOMPARE(race.fake.endStatus, std::optional(0));
+    QCOMPARE(race.caption("lblScore"), QString("1")); // the race went on as ever
+    const QByteArray lines = err.text();
+    QVERIFY2(lines.count('\n') == 1, lines.constData());
+    QVERIFY2(lines.contains(path.toUtf8()) && lines.contains(says.toUtf8()), lines.constData());
+    QCOMPARE(filesOf(path), before);
+    QStringList problems;
+    QVERIFY(registro::loadClass({path}, &problems).isEmpty());
+    QVERIFY2(problems.join("").contains(says), qPrintable(problems.join("")));
+    QCOMPARE(filesOf(path), before);
+}
+
+void TestRegisterIntegrity::deletedWhilePlayingStaysDeleted()
+{
+    Race ada("Ada");
+    const QString path = registerIn(ada.fake.data);
+    QVERIFY(turnOn(path));
+    QVERIFY(ada.start());
+    for (const char *typed : {"1", "2"}) {
+        ada.answer(typed);
+        ada.next();
+    }
+    QTRY_COMPARE(ask(path, "SELECT count(*) FROM answers"), QString("2"));
+    QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).deleteChild(" ADA "), 1);
+    for (const char *typed : {"3", "4", "5"}) {
+        ada.answer(typed);
+        ada.next();
+    }
+    ada.window().cmdExit()->click();
+
+    Race bea("Bea");
+    bea.fake.data = ada.fake.data;
+    QVERIFY(bea.start());
+    for (const char *typed : {"6", "7"}) {
+        bea.answer(typed);
+        bea.next();
+    }
+    bea.window().cmdExit()->click();
+    const QList<registro::Child> children = classOf(path);
+    QCOMPARE(children.size(), 1);
+    QCOMPARE(children[0].name, QString("Bea"));
+    QCOMPARE(children[0].answers.size(), 2);
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers"), QString("2"));
+}
+
+void TestRegisterIntegrity::killedRaceShowsWhatWasAnswered()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    QProcess writer;
+    writer.start(RACEWRITER, {path, "5"});
+    QVERIFY(writer.waitForReadyRead(20000));
+    QCOMPARE(writer.readLine(), QByteArray("5\n"));
+    writer.kill();
+    QVERIFY(writer.waitForFinished());
+    const QList<registro::Child> children = classOf(path);
+    QCOMPARE(children.size(), 1);
+    QCOMPARE(children[0].races.size(), 1);
+    const registro::RaceRow race = children[0].races[0];
+    QCOMPARE(race.right, 3);
+    QCOMPARE(race.wrong, 2);
+    QCOMPARE(race.ending, QString("interrotta"));
+}
+
+void TestRegisterIntegrity::finishedRaceLivesInTheFileAlone()
+{
+    Race race;
+    const QString path = registerIn(race.fake.data);
+    QVERIFY(turnOn(path));
+    QVERIFY(race.start());
+    for (const char *typed : {"1", "2", "3"}) {
+        race.answer(typed);
+        race.next();
+    }
+    race.window().cmdExit()->click();
+    QVERIFY(QFileInfo(path + "-wal").size() == 0);
+    // What the teacher copies to another computer: the file, without its journal.
+    const QString copy = registerIn(race.tmp.path() + "/chiavetta");
+    QDir().mkpath(QFileInfo(copy).path());
+    QVERIFY(QFile::copy(path, copy));
+    const QList<registro::Child> children = classOf(copy);
+    QCOMPARE(children.size(), 1);
+    QCOMPARE(children[0].races.size(), 1);
+    QCOMPARE(children[0].answers.size(), 3);
+    QCOMPARE(children[0].races[0].ending, QString("uscita"));
+}
+
+void TestRegisterIntegrity::lockIsWaitedOut()
+{
+    Race race;
+    const QString path = registerIn(race.fake.data);
+    QVERIFY(turnOn(path));
+    race.fake.randoms = {0.0, 0.15, 0.0, 0.25, 0.0, 0.35};
+    QVERIFY(race.start());
+    QTRY_COMPARE(ask(path, "SELECT count(*) FROM races"), QString("1"));
+    RawWriter other(path);
+    QVERIFY(other.run("BEGIN IMMEDIATE"));
+    for (const char *typed : {"9", "8", "1"}) {
+        race.answer(typed);
+        race.next();
+    }
+    QCOMPARE(race.caption("lblScore2"), QString("3")); // the child never waited
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers"), QString("0"));
+    QVERIFY(other.run("COMMIT"));
+    other.close();
+    race.window().cmdExit()->click();
+    QCOMPARE(ask(path, "SELECT group_concat(seq || ':' || number || ':' || typed, ' ') FROM "
+                       "(SELECT * FROM answers ORDER BY seq)"),
+             QString("1:1:9 2:2:8 3:3:1"));
+}
+
+void TestRegisterIntegrity::exportRefuses_data()
+{
+    QTest::addColumn<QString>("target"); // what stands where the CSV should go
+    QTest::addColumn<QString>("registerIs");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("missing folder") << "missing"
+                                    << "ok"
+                                    << "No such file";
+    QTest::newRow("a directory") << "directory"
+                                 << "ok"
+                                 << "non è un file normale";
+    QTest::newRow("a FIFO") << "fifo"
+                            << "ok"
+                            << "non è un file normale";
+    QTest::newRow("unwritable folder") << "unwritable"
+                                       << "ok"
+                                       << "ermission denied";
+    QTest::newRow("register is a FIFO") << "free"
+                                        << "fifo"
+                                        << "non è un file normale";
+    QTest::newRow("register is damaged") << "free"
+                                         << "garbage"
+                                         << "non è un registro di dieci";
+}
+
+void TestRegisterIntegrity::exportRefuses()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, registerIs);
+    QFETCH(QString, says);
+    QTemporaryDir tmp;
+    // Open to user nobody, but for the folder that refuses.
+    QVERIFY(QFile::setPermissions(tmp.path(), QFileDevice::Permissions(0x7777)));
+    const QString path = registerIn(tmp.path() + "/dieci");
+    QVERIFY(turnOn(path));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6666)));
+    QVERIFY(QFile::setPermissions(QFileInfo(path).path(), QFileDevice::Permissions(0x7777)));
+    if (registerIs == "fifo")
+        QVERIFY(QFile::remove(path) && mkfifo(qPrintable(path), 0600) == 0);
+    else if (registerIs == "garbage")
+        flipBytes(path, 0, 100);
+    const QString folder = tmp.path() + (target == "missing" ? "/manca" : "/esporta");
+    const QString csv = target == "directory" ? folder : folder + "/gare.csv";
+    if (target != "missing")
+        QVERIFY(QDir().mkpath(folder));
+    if (target == "fifo")
+        QVERIFY(mkfifo(qPrintable(csv), 0600) == 0);
+    if (target == "unwritable")
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x5555)));
+    const Command c = registroCommand(tmp.path(), {"--esporta", csv}, target == "unwritable");
+    QCOMPARE(c.status, 1);
+    const QString err = QString::fromUtf8(c.err);
+    QVERIFY2(err.contains(csv) && err.contains(says), qPrintable(err));
+    if (registerIs != "ok")
+        QVERIFY2(err.contains(path), qPrintable(err));
+    QVERIFY(!QFileInfo(target == "free" ? csv : folder + "/gare.csv").isFile());
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+void TestRegisterIntegrity::exportFilters_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<int>("rows");
+    const QDate none;
+    QTest::newRow("everything") << "" << none << none << 6;
+    QTest::newRow("one child, folded") << " ADA " << none << none << 4;
+    QTest::newRow("one day, both ends included")
+        << "" << QDate(2026, 12, 8) << QDate(2026, 12, 8) << 3;
+    QTest::newRow("from a day on") << "" << QDate(2026, 12, 8) << none << 5;
+    QTest::newRow("nothing matches: the header alone") << "Zoe" << none << none << 0;
+}
+
+void TestRegisterIntegrity::exportFilters()
+{
+    QFETCH(QString, name);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(int, rows);
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    // Ada answers once on the 7th at 23:59, then three times on the 8th from
+    // midnight; Bea twice on the 9th from one second past midnight.
+    const QDateTime day7(QDate(2026, 12, 7), QTime(23, 59));
+    for (const auto &[who, start, answers] :
+         {std::tuple{"Ada", day7, 1}, std::tuple{"ada", day7.addSecs(60), 3},
+          std::tuple{"Bea", day7.addSecs(86400 + 61), 2}}) {
+        registro::RaceRecorder race(path, start, who);
+        for (int i = 0; i < answers; ++i)
+            race.answer(start.addSecs(i), 5, "5", true, 800);
+        race.end(registro::Ending::Clock, false);
+    }
+    const QString csv = tmp.path() + "/gare.csv";
+    QCOMPARE(registro::exportCsv(path, csv, {name, from, to}), QString());
+    const QList<QByteArray> lines = fileBytes(csv).split('\n');
+    QCOMPARE(lines.size() - 2, rows); // header, rows, and the empty piece after the last CR LF
+    for (const QByteArray &line : lines.mid(1, rows))
+        QVERIFY2(line.endsWith(";fine\r"), line.constData());
+}
+
+void TestRegisterIntegrity::cancellaDeletesOneChild()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path() + "/dieci");
+    QVERIFY(turnOn(path));
+    for (const char *who : {"Ada", " ada", "Bea"})
+        registro::RaceRecorder(path, QDateTime::currentDateTime(), who)
+            .answer(QDateTime::currentDateTime(), 1, "9", true, 900);
+    Command c = registroCommand(tmp.path(), {"--cancella", "ADA"});
+    QCOMPARE(c.status, 0);
+    QCOMPARE(c.out, QByteArray("Cancellate 2 gare di ADA\n"));
+    QCOMPARE(ask(path, "SELECT group_concat(name) FROM races"), QString("Bea"));
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers"), QString("1"));
+    c = registroCommand(tmp.path(), {"--cancella", "Ada"});
+    QCOMPARE(c.status, 1);
+    QVERIFY2(c.err.contains("nessuna gara di Ada"), c.err.constData());
+}
+
+void TestRegisterIntegrity::upgradesAVersion1Register()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    {
+        RawWriter v1(path);
+        for (const char *sql :
+             {"PRAGMA journal_mode = WAL", "PRAGMA application_id = 1145652547",
+              "PRAGMA user_version = 1",
+              "CREATE TABLE races (id INTEGER PRIMARY KEY, started TEXT NOT NULL, name TEXT "
+              "NOT NULL, ended TEXT, right INTEGER NOT NULL DEFAULT 0, wrong INTEGER NOT NULL "
+              "DEFAULT 0, total INTEGER NOT NULL DEFAULT 0, record_beaten INTEGER NOT NULL "
+              "DEFAULT 0)",
+              "CREATE TABLE answers (id INTEGER PRIMARY KEY, race INTEGER NOT NULL REFERENCES "
+              "races(id), at TEXT NOT NULL, number INTEGER NOT NULL, typed TEXT NOT NULL, "
+              "right INTEGER NOT NULL, ms INTEGER NOT NULL)",
+              "CREATE INDEX answers_by_race ON answers(race)",
+              "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT)",
+              // A finished race with stored counters that its answers contradict,
+              // one that was killed, and an answer whose race is gone.
+              "INSERT INTO races VALUES (1, '2026-12-01T09:00:00.000', 'Ada', 'tempo "
+              "scaduto', 40, 0, 40, 1)",
+              "INSERT INTO races VALUES (2, '2026-12-02T09:00:00.000', 'Ada', NULL, 0, 0, 0, 0)",
+              "INSERT INTO answers VALUES (1, 1, '2026-12-01T09:00:01.000', 3, '7', 1, 900)",
+              "INSERT INTO answers VALUES (2, 1, '2026-12-01T09:00:02.000', 4, '5', 0, 900)",
+              "INSERT INTO answers VALUES (3, 2, '2026-12-02T09:00:01.000', 3, '7', 1, 900)",
+              "INSERT INTO answers VALUES (4, 9, '2026-12-02T09:00:02.000', 3, '7', 1, 900)"})
+            QVERIFY2(v1.run(sql), sql);
+    }
+    // Read as it is, when it may not be written.
+    const QList<registro::Child> asRead = classOf(path);
+    QCOMPARE(ask(path, "PRAGMA user_version"), QString("1"));
+
+    const registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+    QVERIFY2(reg.isOpen(), qPrintable(reg.problem()));
+    QCOMPARE(ask(path, "PRAGMA user_version"), QString("2"));
+    QVERIFY(!QFileInfo::exists(path + ".v1"));
+    QCOMPARE(ask(path, "SELECT count(*), sum(length(id) = 36) FROM races"), QString("2|2"));
+    const QList<registro::Child> upgraded = classOf(path);
+    for (const QList<registro::Child> &children : {asRead, upgraded}) {
+        QCOMPARE(children.size(), 1);
+        QCOMPARE(children[0].answers.size(), 3);
+        QCOMPARE(children[0].races.size(), 2);
+        QCOMPARE(children[0].races[0].right, 1);
+        QCOMPARE(children[0].races[0].wrong, 1);
+        QCOMPARE(children[0].races[0].ending, QString("fine"));
+        QCOMPARE(children[0].races[1].ending, QString("interrotta"));
+    }
+}
+
+QTEST_MAIN(TestRegisterIntegrity)
+#include "tst_registerintegrity.moc"

@@ -4,8 +4,8 @@
 
 #include "captionlabel.h"
 #include "numbers.h"
+#include "recorder.h"
 #include "recordstore.h"
-#include "register.h"
 #include "services.h"
 
 namespace drill {
@@ -27,7 +27,8 @@ void Tavola::cmdExit_Click()
 // ends the program in every case.
 void Tavola::checkAndSaveRecord(registro::Ending how)
 {
-    const double record = platform::leadingNumber(caption("lblpunti"));
+    // Read as the screen shows it: a record too large to compare stays unbeaten.
+    const double record = platform::leadingNumberOrInfinity(caption("lblpunti"));
     const QString scoreText = caption("lblScore");
     const double score = platform::strictNumber(scoreText);
     // Another copy of the program may have saved a higher record since this

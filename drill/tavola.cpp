@@ -6,6 +6,7 @@
 #include "controltable.h"
 #include "numbers.h"
 #include "picturebutton.h"
+#include "recorder.h"
 #include "recordfiles.h"
 #include "register.h"
 #include "runtimeerror.h"
@@ -13,6 +14,7 @@
 #include "tavolawindow.h"
 
 #include <QAction>
+#include <QPointer>
 
 namespace drill {
 
@@ -27,13 +29,30 @@ Tavola::~Tavola() = default;
 
 void Tavola::load()
 {
-    m_window = std::make_unique<ui::TavolaWindow>();
     m_timer1 = m_services.makeTicker(ui::TimerIntervalMs,
                                      [this] { m_boundary.deliver([this] { Timer1_Timer(); }); });
-    connectNotices();
+    // The window is not shown before the name is typed: it is built while the
+    // name box waits, so the box comes first, or when the load notice needs it.
+    m_services.afterFirstFrame([self = QPointer<Tavola>(this)] {
+        if (self)
+            self->buildWindow();
+    });
+    // A run-time error ends the program: what the register holds stays whole.
+    m_boundary.atEnd([this] {
+        if (m_register)
+            m_register->finish();
+    });
     m_boundary.deliver([this] { Form_Load(); });
     if (!m_boundary.ended())
         m_window->showMaximized();
+}
+
+void Tavola::buildWindow()
+{
+    if (m_window)
+        return;
+    m_window = std::make_unique<ui::TavolaWindow>();
+    connectNotices();
 }
 
 void Tavola::unload()
@@ -71,6 +90,7 @@ void Tavola::Form_Load()
     m_state.PlayerName = m_services.inputBox(QStringLiteral("Come ti chiami?"));
     m_services.messageBox(QStringLiteral(" ") + m_state.PlayerName +
                           QStringLiteral(" vediamo se sei un vero campione  "));
+    buildWindow();
     setCaption("lblnome1", m_state.PlayerName);
     StartCountdown();
     m_state.RightCount = 0;
@@ -138,7 +158,7 @@ void Tavola::enableNext()
 void Tavola::finishRecording(registro::Ending how, bool recordBeaten)
 {
     if (m_register)
-        m_register->end(how, m_state.RightCount, m_state.WrongCount, recordBeaten);
+        m_register->end(how, recordBeaten);
 }
 
 QString Tavola::soundPath(const char *file) const

@@ -66,6 +66,7 @@ signals:
 
 private:
     // tavola.cpp: start-up, the window's notices and the helpers they share.
+    void buildWindow();
     void connectNotices();
     void Form_Load();
     void StartCountdown();

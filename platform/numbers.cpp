@@ -23,7 +23,9 @@ QString formatNumber(double value, QStringView pattern)
     return digits;
 }
 
-double leadingNumber(QStringView text)
+namespace {
+// The characters of the number the text starts with, as toDouble() reads them.
+QString leadingNumberText(QStringView text)
 {
     auto skippable = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; };
     QString number;
@@ -50,9 +52,43 @@ double leadingNumber(QStringView text)
     while (!number.isEmpty() &&
            (number.back() == u'e' || number.back() == u'+' || number.back() == u'-'))
         number.chop(1);
+    return number;
+}
+
+// Whether a number that toDouble() could not hold is too large (rather than
+// too small): its leading digit's power of ten plus its exponent is positive.
+bool overflows(const QString &number)
+{
+    const qsizetype e = number.indexOf(u'e');
+    const QString mantissa = number.left(e < 0 ? number.size() : e);
+    double power = e < 0 ? 0 : number.mid(e + 1).toDouble();
+    const qsizetype point = mantissa.indexOf(u'.') < 0 ? mantissa.size() : mantissa.indexOf(u'.');
+    for (qsizetype i = 0; i < mantissa.size(); ++i) {
+        if (mantissa[i] >= u'1' && mantissa[i] <= u'9')
+            return power + double(i < point ? point - i - 1 : point - i) > 0;
+    }
+    return false; // all zeros
+}
+} // namespace
+
+double leadingNumber(QStringView text)
+{
+    bool ok = false;
+    const double value = leadingNumberText(text).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+double leadingNumberOrInfinity(QStringView text)
+{
+    const QString number = leadingNumberText(text);
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0.0;
+    if (ok && std::isfinite(value))
+        return value;
+    if (!overflows(number))
+        return 0.0;
+    return number.startsWith(u'-') ? -std::numeric_limits<double>::infinity()
+                                   : std::numeric_limits<double>::infinity();
 }
 
 double strictNumber(QStringView text)

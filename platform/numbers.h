@@ -15,6 +15,10 @@ QString formatNumber(double value, QStringView pattern);
 // The value of the number the text starts with; 0 when it starts with none.
 // Spaces, tabs and line feeds are skipped; "12\r\n" is 12.
 double leadingNumber(QStringView text);
+// The same reading, but a number too large for a double is an infinity of its
+// sign rather than 0: a stored record that reads as huge is huge, on screen
+// and in every comparison.
+double leadingNumberOrInfinity(QStringView text);
 
 // The whole text (spaces and tabs around it aside) must be a number, or the
 // run-time error "type mismatch" is raised.

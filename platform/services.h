@@ -39,6 +39,9 @@ public:
                              const QString &title = {}) = 0;
     // Modal. Empty when nothing was typed or the box was cancelled.
     virtual QString inputBox(const QString &prompt) = 0;
+    // Runs work once the next box is on the screen, while it waits for the
+    // child: what the box does not need is made then, so it appears sooner.
+    virtual void afterFirstFrame(std::function<void()> work) = 0;
 
     // Decodes a wave file ahead of its first use; silent on any failure.
     virtual void loadSound(const QString &path) = 0;

@@ -17,7 +17,7 @@ bool saveIfHigher(const QString &dir, double score, const QString &points, const
     const RecordLock lock(dir);
     finishInterruptedSave(dir);
     const double onDisk = QFileInfo(pointsPath(dir)).exists()
-                              ? platform::leadingNumber(Leggifiletxt(pointsPath(dir)))
+                              ? platform::leadingNumberOrInfinity(Leggifiletxt(pointsPath(dir)))
                               : 0.0;
     if (std::max(recordAtStart, onDisk) >= score)
         return false;

@@ -12,7 +12,7 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-de
 # A real X server, a sound server and the metadata validators, for the tests
 # that start the installed program itself. Without them those tests skip.
 TEST_PACKAGES=(xvfb xauth jwm xdotool pulseaudio pulseaudio-utils dbus at-spi2-core
-               python3-pyatspi desktop-file-utils appstream)
+               python3-pyatspi desktop-file-utils appstream imagemagick)
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
 
 # missing_packages NAME...: those of the names that are not installed.

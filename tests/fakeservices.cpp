@@ -39,8 +39,15 @@ bool FakeServices::tick()
     return false;
 }
 
+void FakeServices::afterFirstFrame(std::function<void()> work)
+{
+    m_afterFrame.push_back(std::move(work));
+}
+
 void FakeServices::runInsideBox()
 {
+    for (const auto &work : std::exchange(m_afterFrame, {}))
+        work();
     if (insideNextBox) {
         auto inside = std::move(insideNextBox);
         insideNextBox = nullptr;

@@ -49,6 +49,8 @@ public:
     platform::Reply messageBox(const QString &prompt, platform::BoxStyle style,
                                const QString &title) override;
     QString inputBox(const QString &prompt) override;
+    // As on the screen: the work runs while the next box is open.
+    void afterFirstFrame(std::function<void()> work) override;
     void loadSound(const QString &path) override;
     void playSound(const QString &path) override;
     double rnd() override;
@@ -68,5 +70,6 @@ private:
     void afterBox() const;
 
     QList<FakeTicker *> m_tickers;
+    std::vector<std::function<void()>> m_afterFrame;
     platform::Random m_random;
 };

@@ -54,6 +54,13 @@ void TestEndGame::exitComparesAndSaves_data()
                                 << "" << QByteArray("\r\n");
     QTest::newRow("accented name") << QByteArray() << "2"
                                    << "Mosè" << QByteArray("Mos\xE8\r\n");
+    // Shown on screen as huge, so compared as huge: no score replaces it.
+    QTest::newRow("record too large for a number") << QByteArray("1e400\r\n") << "30"
+                                                   << "Anna" << QByteArray();
+    QTest::newRow("a file of nines") << QByteArray(1 << 20, '9') << "30"
+                                     << "Anna" << QByteArray();
+    QTest::newRow("a record too small to hold") << QByteArray("1e-400\r\n") << "1"
+                                                << "Anna" << QByteArray("Anna\r\n");
 }
 
 void TestEndGame::exitComparesAndSaves()

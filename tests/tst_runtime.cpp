@@ -22,6 +22,8 @@ private slots:
     void format();
     void conversions_data();
     void conversions();
+    void numbersTooLarge_data();
+    void numbersTooLarge();
     void rounding_data();
     void rounding();
     void arithmetic16();
@@ -70,6 +72,25 @@ void TestRuntime::conversions_data()
                                  << std::optional(1.2345678901234568e29);
     QTest::newRow("sign") << "-4x" << -4.0 << mismatch;
     QTest::newRow("dangling exponent") << "5e" << 5.0 << mismatch;
+}
+
+void TestRuntime::numbersTooLarge_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("orInfinity"); // leadingNumber gives 0 for all of them
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("too large") << "1e400" << inf;
+    QTest::newRow("too large, negative") << "-1e400\r\n" << -inf;
+    QTest::newRow("four hundred digits") << QString(400, u'9') << inf;
+    QTest::newRow("too small") << "0.0001e-400" << 0.0;
+}
+
+void TestRuntime::numbersTooLarge()
+{
+    QFETCH(QString, text);
+    QFETCH(double, orInfinity);
+    QCOMPARE(leadingNumber(text), 0.0);
+    QCOMPARE(leadingNumberOrInfinity(text), orInfinity);
 }
 
 void TestRuntime::conversions()

@@ -21,9 +21,14 @@ QPixmap picture(const QString &name, QSize size, qreal devicePixelRatio)
 
 QIcon windowIcon()
 {
-    QIcon icon;
-    for (int side : {16, 32, 48, 64, 128, 256})
-        icon.addPixmap(picture(QStringLiteral("dieci"), QSize(side, side)));
+    // Drawn once per program, before the first frame: only the sizes a title
+    // bar or a window switcher shows (menus and launchers use the installed SVG).
+    static const QIcon icon = [] {
+        QIcon sizes;
+        for (int side : {16, 24, 32, 48, 64})
+            sizes.addPixmap(picture(QStringLiteral("dieci"), QSize(side, side)));
+        return sizes;
+    }();
     return icon;
 }
 

@@ -38,7 +38,9 @@ const std::array<ControlEntry, 25> Table = {{
      {3840, 3360, 2520, 495}, Border | AutoSize, nullptr, "Titolo delle risposte errate"},
     {"Label3", Kind::Label, "Risposte totali", {"MS Sans Serif", 18}, Blue, Default,
      {7440, 3360, 2340, 495}, Border | AutoSize, nullptr, "Titolo delle risposte totali"},
-    {"lblScore", Kind::Label, "0", {"Times New Roman", 36, true}, Default, Default,
+    // The score in its title's cyan, not the default black: after a wrong answer the
+    // window turns black, and a black score would vanish.
+    {"lblScore", Kind::Label, "0", {"Times New Roman", 36, true}, Cyan, Default,
      {1080, 4080, 555, 885}, Border | Centred | AutoSize,
      "Questo è il tuo punteggio. Forza con il  record", "Risposte esatte: il punteggio"},
     {"lblScore1", Kind::Label, "0", {"Times New Roman", 36, true}, Red, Default,

@@ -10,6 +10,7 @@
 
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTimer>
 
 namespace ui {
@@ -94,6 +95,10 @@ void TavolaWindow::buildMenus()
     m_next = ciao->addAction(QStringLiteral("nuovo"));
     m_next->setObjectName(QStringLiteral("Next"));
     ciao->addAction(QString::fromUtf8(Dedication))->setObjectName(QStringLiteral("agli"));
+    // F10 opens the menu bar, as on every desktop: keys alone reach "nuovo".
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, bar,
+            [bar] { bar->setActiveAction(bar->actions().first()); });
 }
 
 CaptionLabel *TavolaWindow::label(const char *name) const

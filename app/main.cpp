@@ -2,6 +2,7 @@
 #include "artwork.h"
 #include "program.h"
 #include "qtservices.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     // names, rather than kill the program without a word.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    platform::installItalianQt(app);
     QApplication::setApplicationName(QStringLiteral("dieci"));
     QApplication::setDesktopFileName(QStringLiteral("example.dieci.dieci"));
     // On the application, so the name box and every message box carry it too.

@@ -4,15 +4,20 @@
 //   dieci-registro --attiva            turns the register on
 //   dieci-registro --esporta FILE.csv [--nome NOME] [--dal AAAA-MM-GG] [--al AAAA-MM-GG]
 //   dieci-registro --cancella NOME     deletes one child's races and answers
+//   dieci-registro --stampa FILE.pdf [--nome NOME]   the window's report, as a PDF
+// With no option it opens the window.
 #include "paths.h"
 #include "register.h"
 #include "registerwindow.h"
+#include "translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QPrinter>
+#include <QTableWidget>
 
 #include <csignal>
 #include <cstdio>
@@ -21,6 +26,14 @@ namespace {
 QString homeRegister()
 {
     return registro::registerPath(platform::userDataFolder() + u'/');
+}
+
+bool wantsReport(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]).startsWith("--stampa"))
+            return true;
+    return false;
 }
 
 int refuse(const QString &line)
@@ -50,6 +63,25 @@ int deleteChild(const QString &path, const QString &name)
     return 0;
 }
 
+// The report the window prints, for the class and, with a name, for her too.
+int print(const QString &path, const QString &pdf, const QString &name)
+{
+    if (const registro::Register reg = registro::Register::open(path, registro::Access::ReadOnly);
+        !reg.isOpen())
+        return refuse(reg.problem());
+    registroui::RegisterWindow window(path);
+    if (!window.choose(name))
+        return refuse(QStringLiteral("nessun bambino di nome %1 nel registro %2").arg(name, path));
+    QFile::remove(pdf);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    window.printTo(printer);
+    if (QFileInfo(pdf).size() == 0)
+        return refuse(QStringLiteral("%1: impossibile scrivere il file").arg(pdf));
+    return 0;
+}
+
 // A date option: empty when not given; invalid exits with the reason.
 bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date)
 {
@@ -63,9 +95,9 @@ bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &opti
     return false;
 }
 
-int commands(int argc, char *argv[])
+int commands(QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
+    platform::installItalianQt(app);
     QCoreApplication::setApplicationName(QStringLiteral("dieci-registro"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -89,7 +121,12 @@ int commands(int argc, char *argv[])
     const QCommandLineOption erase(QStringLiteral("cancella"),
                                    QStringLiteral("Cancella le gare e le risposte di NOME."),
                                    QStringLiteral("NOME"));
-    parser.addOptions({on, out, name, from, to, erase});
+    const QCommandLineOption report(
+        QStringLiteral("stampa"),
+        QStringLiteral("Scrive in FILE (PDF) il rapporto della finestra; con --nome anche la "
+                       "pagina di quel bambino."),
+        QStringLiteral("FILE"));
+    parser.addOptions({on, out, name, from, to, erase, report});
     parser.process(app);
 
     const QString path = homeRegister();
@@ -98,6 +135,9 @@ int commands(int argc, char *argv[])
             return status;
     if (parser.isSet(erase))
         if (const int status = deleteChild(path, parser.value(erase)))
+            return status;
+    if (parser.isSet(report))
+        if (const int status = print(path, parser.value(report), parser.value(name)))
             return status;
     if (parser.isSet(out)) {
         registro::ExportFilter filter{parser.value(name), {}, {}};
@@ -116,9 +156,20 @@ int main(int argc, char *argv[])
     // Past a file-size limit an export fails with its reason instead of a kill.
     std::signal(SIGXFSZ, SIG_IGN);
     // Any option is a command for a script, which may run where there is no display.
-    if (argc > 1)
-        return commands(argc, argv);
+    if (argc > 1) {
+        if (!wantsReport(argc, argv)) {
+            QCoreApplication app(argc, argv);
+            return commands(app);
+        }
+        // A report is drawn as the window draws it, on no screen at all.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return commands(app);
+    }
     QApplication app(argc, argv);
+    platform::installItalianQt(app);
     QApplication::setApplicationName(QStringLiteral("dieci-registro"));
     QApplication::setDesktopFileName(QStringLiteral("example.dieci.registro"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/registro/registro.svg")));

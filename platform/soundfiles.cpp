@@ -46,6 +46,14 @@ QString playableFile(const QString &path, const QString &cacheDir, QString *why)
 }
 } // namespace
 
+QString soundProblem(const QString &mine, const QString &cacheDir)
+{
+    QString why;
+    if (QFileInfo::exists(mine) && playableFile(mine, cacheDir, &why).isEmpty())
+        return why;
+    return {};
+}
+
 QString chooseSound(const QString &installed, const QString &mine, const QString &cacheDir,
                     QString *complaint)
 {

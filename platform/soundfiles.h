@@ -13,4 +13,8 @@ namespace platform {
 QString chooseSound(const QString &installed, const QString &mine, const QString &cacheDir,
                     QString *complaint);
 
+// Why the teacher's own recording at mine cannot be played, by the same rule;
+// empty when it can, or when there is none.
+QString soundProblem(const QString &mine, const QString &cacheDir);
+
 } // namespace platform

@@ -9,6 +9,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+#include <vector>
+
 namespace registro {
 
 namespace {
@@ -23,17 +26,48 @@ QString field(QString text)
     return text;
 }
 
-// Races are numbered by their start in this register, as the teacher counts them.
-QHash<QString, int> raceNumbers(const Register &reg, QString *why)
+// The races of the registers written: numbered by their start, as the teacher
+// counts them; each taken from the first register that holds it; and each
+// child's name as the window shows it, the first one read.
+struct Races {
+    QHash<QString, int> number;         // by file-unique race id
+    QHash<QString, qsizetype> home;     // the register each race is written from
+    QHash<QString, QString> child;      // childKey by race: folded once a race, not once a row
+    QHash<QString, QString> classNames; // by childKey
+};
+
+// A race's id made unique across files: a version 1 race is only a number.
+QString raceKey(const Register &reg, const QString &id)
 {
-    QHash<QString, int> numbers;
-    QSqlQuery q(reg.database());
-    q.setForwardOnly(true);
-    if (!q.exec(schema::racesQuery(reg.version()) + QStringLiteral(" ORDER BY started, id")))
-        *why = q.lastError().databaseText();
-    while (q.next())
-        numbers.insert(q.value(0).toString(), int(numbers.size()) + 1);
-    return numbers;
+    return reg.version() == 1 ? QFileInfo(reg.path()).canonicalFilePath() + u':' + id : id;
+}
+
+Races readRaces(const std::vector<Register> &regs, QString *why)
+{
+    Races races;
+    QList<std::pair<QString, QString>> starts; // (started, key)
+    for (qsizetype r = 0; r < qsizetype(regs.size()) && why->isEmpty(); ++r) {
+        QSqlQuery q(regs[r].database());
+        q.setForwardOnly(true);
+        if (!q.exec(schema::racesQuery(regs[r].version()) + QStringLiteral(" ORDER BY started")))
+            *why =
+                QStringLiteral("registro %1: %2").arg(regs[r].path(), q.lastError().databaseText());
+        while (q.next()) {
+            const QString key = raceKey(regs[r], q.value(0).toString());
+            if (races.home.contains(key))
+                continue;
+            races.home.insert(key, r);
+            starts.append({q.value(1).toString(), key});
+            const QString name = q.value(2).toString();
+            races.child.insert(key, childKey(name));
+            if (!races.classNames.contains(childKey(name)))
+                races.classNames.insert(childKey(name), name.trimmed());
+        }
+    }
+    std::sort(starts.begin(), starts.end());
+    for (const auto &[started, key] : starts)
+        races.number.insert(key, int(races.number.size()) + 1);
+    return races;
 }
 
 QString answersSql(int version, const ExportFilter &filter)
@@ -54,7 +88,7 @@ QString answersSql(int version, const ExportFilter &filter)
 
 // One answer's line. The stamp is cut, not parsed: a million rows are a
 // million dates, and it is written in one known format.
-QByteArray row(const QSqlQuery &q, int race)
+QByteArray row(const QSqlQuery &q, const QString &name, int race)
 {
     const QString at = q.value(0).toString(); // yyyy-MM-ddTHH:mm:ss.zzz
     const QString ending = q.value(7).toString();
@@ -63,8 +97,8 @@ QByteArray row(const QSqlQuery &q, int race)
     line.reserve(96);
     line.append(stamp.mid(8, 2)).append(u'/').append(stamp.mid(5, 2)).append(u'/');
     line.append(stamp.left(4)).append(u';').append(stamp.mid(11, 8)).append(u';');
-    line += field(q.value(1).toString()) + u';' + QString::number(race) + u';' +
-            q.value(3).toString() + u';' + field(q.value(4).toString()) + u';' +
+    line += field(name) + u';' + QString::number(race) + u';' + q.value(3).toString() + u';' +
+            field(q.value(4).toString()) + u';' +
             (q.value(5).toInt() ? QStringLiteral("sì") : QStringLiteral("no")) + u';' +
             q.value(6).toString() + u';' +
             (ending.isEmpty() ? QStringLiteral("interrotta") : ending) + QStringLiteral("\r\n");
@@ -72,7 +106,7 @@ QByteArray row(const QSqlQuery &q, int race)
 }
 } // namespace
 
-QString exportCsv(const QString &path, const QString &csvPath, const ExportFilter &filter)
+QString exportCsv(const QStringList &paths, const QString &csvPath, const ExportFilter &filter)
 {
     const auto failed = [&csvPath](const QString &why) {
         return QStringLiteral("%1: %2").arg(csvPath, why);
@@ -81,34 +115,43 @@ QString exportCsv(const QString &path, const QString &csvPath, const ExportFilte
     // Replacing a folder, a FIFO or a device with a file would be a surprise.
     if (target.exists() && !target.isFile())
         return failed(QStringLiteral("non è un file normale"));
-    const Register reg = Register::open(path, Access::ReadOnly);
-    if (!reg.isOpen())
-        return failed(QStringLiteral("registro %1: %2").arg(path, reg.error()));
+    std::vector<Register> regs;
+    for (const QString &path : paths) {
+        regs.push_back(Register::open(path, Access::ReadOnly));
+        if (!regs.back().isOpen())
+            return failed(QStringLiteral("registro %1: %2").arg(path, regs.back().error()));
+    }
     QString why;
-    const QHash<QString, int> numbers = raceNumbers(reg, &why);
+    const Races races = readRaces(regs, &why);
     if (!why.isEmpty())
-        return failed(QStringLiteral("registro %1: %2").arg(path, why));
+        return failed(why);
     QSaveFile file(csvPath);
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
     file.write("\xEF\xBB\xBF"
                "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito\r\n");
-    QSqlQuery q(reg.database());
-    q.setForwardOnly(true);
-    if (!q.exec(answersSql(reg.version(), filter)))
-        return failed(QStringLiteral("registro %1: %2").arg(path, q.lastError().databaseText()));
-    const QString name = childKey(filter.name);
-    QHash<QString, bool> wanted; // by race: names are folded once a race, not once a row
-    while (q.next()) {
-        const QString race = q.value(2).toString();
-        auto match = wanted.constFind(race);
-        if (match == wanted.cend())
-            match = wanted.insert(race, name.isEmpty() || childKey(q.value(1).toString()) == name);
-        if (*match)
-            file.write(row(q, numbers.value(race)));
+    const QString wanted = childKey(filter.name);
+    for (qsizetype r = 0; r < qsizetype(regs.size()); ++r) {
+        QSqlQuery q(regs[r].database());
+        q.setForwardOnly(true);
+        if (!q.exec(answersSql(regs[r].version(), filter)))
+            return failed(QStringLiteral("registro %1: %2")
+                              .arg(regs[r].path(), q.lastError().databaseText()));
+        while (q.next()) {
+            const QString key = raceKey(regs[r], q.value(2).toString());
+            if (races.home.value(key, -1) != r)
+                continue;
+            const QString child = races.child.value(key);
+            if (!wanted.isEmpty() && child != wanted)
+                continue;
+            file.write(
+                row(q, filter.classNames ? races.classNames.value(child) : q.value(1).toString(),
+                    races.number.value(key)));
+        }
+        if (q.lastError().isValid())
+            return failed(QStringLiteral("registro %1: %2")
+                              .arg(regs[r].path(), q.lastError().databaseText()));
     }
-    if (q.lastError().isValid())
-        return failed(QStringLiteral("registro %1: %2").arg(path, q.lastError().databaseText()));
     if (!file.commit())
         return failed(file.errorString());
     return {};

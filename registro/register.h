@@ -85,12 +85,23 @@ struct ExportFilter {
     QString name;
     QDate from;
     QDate to;
+    // Each child under one name, as the teacher's window shows her, rather
+    // than as typed in each race.
+    bool classNames = false;
 };
 
 // Writes one row per answer as a semicolon-separated UTF-8 file (with BOM)
 // that a spreadsheet in Italian opens as it is, streaming into a temporary
-// file that takes the name only once it is whole. Empty on success, else one
-// line naming the CSV file, and the register too when the register is the cause.
-QString exportCsv(const QString &path, const QString &csvPath, const ExportFilter &filter = {});
+// file that takes the name only once it is whole. Several registers are
+// written one after the other, a race that is in two of them once. Empty on
+// success, else one line naming the CSV file, and the register too when the
+// register is the cause.
+QString exportCsv(const QStringList &paths, const QString &csvPath,
+                  const ExportFilter &filter = {});
+inline QString exportCsv(const QString &path, const QString &csvPath,
+                         const ExportFilter &filter = {})
+{
+    return exportCsv(QStringList{path}, csvPath, filter);
+}
 
 } // namespace registro

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "registerwindow.h"
 
+#include "paths.h"
 #include "register.h"
+#include "report.h"
+#include "soundfiles.h"
 #include "summaries.h"
 
 #include <QChart>
@@ -16,9 +19,12 @@
 #include <QLineSeries>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -35,24 +41,81 @@ QLabel *plainLabel(const QString &text = {})
     return label;
 }
 
+// Full races as a line; the others as grey points, shown but not part of it.
+QChart *raceChart(const registro::Child &c)
+{
+    auto *chart = new QChart;
+    auto *full = new QLineSeries;
+    full->setName(QStringLiteral("finite con il tempo"));
+    auto *other = new QScatterSeries;
+    other->setName(QStringLiteral("altre"));
+    other->setColor(Qt::gray);
+    other->setMarkerSize(8);
+    int most = 1;
+    for (const registro::RaceRow &race : c.races) {
+        const double when = double(registro::fromTimestamp(race.started).toMSecsSinceEpoch());
+        (fullRace(race) ? static_cast<QXYSeries *>(full) : other)->append(when, race.right);
+        most = std::max(most, race.right);
+    }
+    full->setPointsVisible(true); // a single race is a point, not a line
+    chart->addSeries(full);
+    chart->addSeries(other);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto *x = new QDateTimeAxis;
+    if (c.races.size() == 1) {
+        const QDateTime only = registro::fromTimestamp(c.races.front().started);
+        x->setRange(only.addDays(-1), only.addDays(1));
+        x->setTickCount(3);
+    }
+    x->setFormat(QStringLiteral("dd/MM"));
+    x->setTitleText(QStringLiteral("Data"));
+    auto *y = new QValueAxis;
+    y->setRange(0, std::max(most, 5)); // whole numbers on the axis
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTitleText(QStringLiteral("Risposte esatte"));
+    // Small enough that the titles fit a chart on a 768-pixel screen.
+    QFont title = y->titleFont();
+    title.setPointSizeF(title.pointSizeF() * 0.8);
+    x->setTitleFont(title);
+    y->setTitleFont(title);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QXYSeries *series : {static_cast<QXYSeries *>(full), static_cast<QXYSeries *>(other)}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    return chart;
+}
 } // namespace
 
 RegisterWindow::RegisterWindow(QString home, QWidget *parent)
     : QMainWindow(parent), m_home(std::move(home))
 {
     setWindowTitle(QStringLiteral("Registro di dieci"));
-    confirm = [this](const QString &question) {
-        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
-    };
+    confirm = [this](const QString &question) { return askYesNo(this, windowTitle(), question); };
     m_pages = new QStackedWidget(this);
     m_pages->addWidget(buildWelcome());
     m_pages->addWidget(buildClass());
     setCentralWidget(m_pages);
     buildMenus();
-    if (QFileInfo::exists(m_home))
+    // The teacher's own sounds, judged by the drill's own rule.
+    const QString mine = platform::userDataFolder() + QStringLiteral("/suoni/");
+    const QString cache =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/dieci";
+    for (const char *sound : {"Esatto.wav", "no.wav"}) {
+        const QString why = platform::soundProblem(mine + QLatin1String(sound), cache);
+        if (!why.isEmpty())
+            m_soundProblems << QStringLiteral("Il suono %1%2 non si può usare (%3): dieci suona "
+                                              "quello installato.")
+                                   .arg(mine, QLatin1String(sound), why);
+    }
+    if (QFileInfo::exists(m_home) || QFileInfo(m_home).isSymLink())
         showRegisters({m_home});
+    showNotice();
     refreshMenus();
-    resize(1100, 700);
+    // Fits a 1024 x 768 screen with its frame and panel.
+    resize(1000, 680);
 }
 
 QWidget *RegisterWindow::buildWelcome()
@@ -76,13 +139,19 @@ QWidget *RegisterWindow::buildClass()
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     m_notice = plainLabel();
+    m_notice->setObjectName(QStringLiteral("avvisi"));
+    m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
     layout->addWidget(m_notice);
     auto *split = new QSplitter;
+    m_classView = split;
     m_table = new QTableWidget(0, 5);
     m_table->setObjectName(QStringLiteral("classe"));
-    m_table->setHorizontalHeaderLabels(
-        {QStringLiteral("Nome"), QStringLiteral("Gare"), QStringLiteral("Ultima gara"),
-         QStringLiteral("Miglior punteggio"), QStringLiteral("Esatte nelle ultime gare")});
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Nome"), QStringLiteral("Gare"),
+                                        QStringLiteral("Ultima gara"), QStringLiteral("Migliore"),
+                                        QStringLiteral("Ultime gare")});
+    m_table->horizontalHeaderItem(4)->setToolTip(
+        QStringLiteral("Risposte esatte delle ultime cinque gare; * una gara non finita con il "
+                       "tempo, che non conta per l'andamento"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -96,7 +165,7 @@ QWidget *RegisterWindow::buildClass()
     m_childName = plainLabel();
     childLayout->addWidget(m_childName);
     m_chart = new QChartView;
-    m_chart->setMinimumHeight(220);
+    m_chart->setMinimumHeight(200);
     childLayout->addWidget(m_chart, 1);
     // Every race with its counts and how it ended: one cut short says so.
     m_races = new QTableWidget(0, 5);
@@ -107,75 +176,37 @@ QWidget *RegisterWindow::buildClass()
     m_races->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_races->verticalHeader()->hide();
     m_races->horizontalHeader()->setStretchLastSection(true);
-    m_races->setMaximumHeight(160);
+    m_races->setMaximumHeight(130);
     childLayout->addWidget(m_races);
     auto *grid = new QGridLayout;
     for (int n = 1; n <= 9; ++n) {
         m_facts[n - 1] = plainLabel();
         m_facts[n - 1]->setAlignment(Qt::AlignCenter);
-        m_facts[n - 1]->setMinimumSize(120, 70);
+        m_facts[n - 1]->setMinimumSize(110, 66);
         grid->addWidget(m_facts[n - 1], (n - 1) / 3, (n - 1) % 3);
     }
     childLayout->addLayout(grid);
     split->addWidget(child);
-    split->setSizes({520, 520});
+    split->setSizes({430, 550});
     layout->addWidget(split, 1);
     return page;
-}
-
-void RegisterWindow::buildMenus()
-{
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("&Apri un altro registro..."), this,
-                    [this] { openOther(false); });
-    file->addAction(QStringLiteral("A&ggiungi un registro..."), this, [this] { openOther(true); });
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Esci"), this, &QWidget::close);
-    QMenu *reg = menuBar()->addMenu(QStringLiteral("&Registro"));
-    m_recording =
-        reg->addAction(QStringLiteral("Registra le &gare"), this, &RegisterWindow::toggleRecording);
-    m_recording->setCheckable(true);
-    m_deleteChild = reg->addAction(QStringLiteral("Cancella i dati del &bambino scelto..."), this,
-                                   &RegisterWindow::deleteChild);
-    m_deleteAll = reg->addAction(QStringLiteral("Cancella &tutto il registro..."), this,
-                                 &RegisterWindow::deleteAll);
-}
-
-void RegisterWindow::refreshMenus()
-{
-    const bool mine = m_writable && m_paths == QStringList{m_home};
-    m_recording->setEnabled(mine);
-    m_recording->setChecked(
-        mine && registro::Register::open(m_home, registro::Access::ReadOnly).recording());
-    m_deleteChild->setEnabled(m_writable && m_table->currentRow() >= 0);
-    m_deleteAll->setEnabled(mine);
-}
-
-void RegisterWindow::turnOn()
-{
-    const registro::Register reg = registro::Register::create(m_home);
-    showRegisters({m_home});
-    if (!reg.isOpen())
-        showProblem(reg.problem());
 }
 
 void RegisterWindow::showRegisters(const QStringList &paths)
 {
     m_paths = paths;
-    QStringList problems;
-    {
+    m_loadProblems.clear();
+    m_writable.clear();
+    for (const QString &path : paths) {
         // Opened for writing first: an older register is brought up to date.
         const registro::Register writer =
-            registro::Register::open(paths.value(0), registro::Access::ReadWrite);
-        m_writable = writer.isOpen();
-        if (!m_writable && !writer.damaged() && writer.version() > 0)
-            problems << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
+            registro::Register::open(path, registro::Access::ReadWrite);
+        if (writer.isOpen())
+            m_writable << path;
+        else if (!writer.damaged() && writer.version() > 0)
+            m_loadProblems << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
     }
-    m_children = registro::loadClass(paths, &problems);
-    m_notice->setText(problems.join(u'\n'));
-    m_notice->setVisible(!problems.isEmpty());
-    // A register that cannot be read is not an empty class.
-    m_table->parentWidget()->setVisible(problems.size() < paths.size() || paths.isEmpty());
+    m_children = registro::loadClass(paths, &m_loadProblems);
     m_table->setRowCount(0);
     m_table->setRowCount(int(m_children.size()));
     for (int row = 0; row < m_children.size(); ++row) {
@@ -194,9 +225,21 @@ void RegisterWindow::showRegisters(const QStringList &paths)
     }
     m_table->resizeColumnsToContents();
     m_pages->setCurrentIndex(1);
+    // A register that cannot be read is not an empty class.
+    const int unread = int(std::count_if(m_loadProblems.cbegin(), m_loadProblems.cend(),
+                                         [](const QString &p) { return !p.endsWith("lettura"); }));
+    m_classView->setVisible(unread < paths.size() || paths.isEmpty());
     showChild(m_children.isEmpty() ? -1 : 0);
     m_table->selectRow(0);
+    showNotice();
     refreshMenus();
+}
+
+void RegisterWindow::showNotice()
+{
+    const QStringList lines = m_loadProblems + m_soundProblems + m_actionProblems;
+    m_notice->setText(lines.join(u'\n'));
+    m_notice->setVisible(!lines.isEmpty());
 }
 
 void RegisterWindow::showChild(int row)
@@ -205,37 +248,7 @@ void RegisterWindow::showChild(int row)
     const registro::Child empty;
     const registro::Child &c = any ? m_children[row] : empty;
     m_childName->setText(c.name);
-    auto *chart = new QChart;
-    chart->legend()->hide();
-    auto *series = new QLineSeries;
-    int most = 1;
-    for (const registro::RaceRow &race : c.races) {
-        series->append(double(registro::fromTimestamp(race.started).toMSecsSinceEpoch()),
-                       race.right);
-        most = std::max(most, race.right);
-    }
-    series->setPointsVisible(true); // a single race is a point, not a line
-    chart->addSeries(series);
-    auto *x = new QDateTimeAxis;
-    if (c.races.size() == 1) {
-        const QDateTime only = registro::fromTimestamp(c.races.front().started);
-        x->setRange(only.addDays(-1), only.addDays(1));
-        x->setTickCount(3);
-    }
-    x->setFormat(QStringLiteral("dd/MM"));
-    x->setTitleText(QStringLiteral("Gare"));
-    auto *y = new QValueAxis;
-    y->setRange(0, std::max(most, 5)); // whole numbers on the axis
-    y->applyNiceNumbers();
-    y->setLabelFormat(QStringLiteral("%d"));
-    y->setTitleText(QStringLiteral("Risposte esatte"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
-    QChart *old = m_chart->chart();
-    m_chart->setChart(chart);
-    delete old;
+    showChart(c);
     m_races->setRowCount(0);
     m_races->setRowCount(int(c.races.size()));
     for (int i = 0; i < c.races.size(); ++i) {
@@ -251,66 +264,50 @@ void RegisterWindow::showChild(int row)
     for (int n = 1; n <= 9; ++n) {
         const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
         m_facts[n - 1]->setText(any ? factText(n, k) : QString());
-        m_facts[n - 1]->setStyleSheet(QStringLiteral("background: %1; color: black;")
-                                          .arg(any ? factColour(k) : QStringLiteral("#eeeeee")));
+        m_facts[n - 1]->setStyleSheet(
+            QStringLiteral("background: %1; color: %2;")
+                .arg(any ? factColour(k) : QStringLiteral("#eeeeee"), factTextColour(k)));
     }
     refreshMenus();
 }
 
-void RegisterWindow::deleteChild()
+void RegisterWindow::showChart(const registro::Child &c)
+{
+    QChart *old = m_chart->chart();
+    m_chart->setChart(raceChart(c));
+    delete old;
+}
+
+void RegisterWindow::printTo(QPrinter &printer)
+{
+    const registro::Child *c = chosen();
+    QImage chart;
+    if (c) {
+        QChartView view(raceChart(*c));
+        view.resize(900, 420);
+        chart = view.grab().toImage();
+    }
+    printReport(printer, m_children, c, chart);
+}
+
+const registro::Child *RegisterWindow::chosen() const
 {
     const int row = m_table->currentRow();
-    if (!m_writable || row < 0 || row >= m_children.size())
-        return;
-    const QString name = m_children[row].name;
-    if (!confirm(QStringLiteral("Cancellare tutte le gare e le risposte di %1?").arg(name)))
-        return;
-    registro::Register reg = registro::Register::open(m_paths.first(), registro::Access::ReadWrite);
-    const bool done = reg.isOpen() && reg.deleteChild(name) >= 0;
-    const QString problem = reg.problem();
-    reg.close();
-    showRegisters(m_paths);
-    if (!done)
-        showProblem(problem);
+    return row >= 0 && row < m_children.size() ? &m_children[row] : nullptr;
 }
 
-void RegisterWindow::deleteAll()
+bool RegisterWindow::choose(const QString &name)
 {
-    if (!confirm(QStringLiteral("Cancellare tutto il registro? Le gare registrate finora "
-                                "andranno perse.")))
-        return;
-    for (const char *suffix : {"", "-wal", "-shm"})
-        QFile::remove(m_home + QLatin1String(suffix));
-    m_paths.clear();
-    m_children.clear();
-    m_writable = false;
-    m_pages->setCurrentIndex(0);
-    refreshMenus();
-}
-
-void RegisterWindow::toggleRecording()
-{
-    registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
-    QString why = reg.isOpen() ? reg.setRecording(m_recording->isChecked()) : reg.problem();
-    reg.close();
-    refreshMenus();
-    if (!why.isEmpty())
-        showProblem(why);
-}
-
-void RegisterWindow::showProblem(const QString &text)
-{
-    m_notice->setText(m_notice->text().isEmpty() ? text : m_notice->text() + u'\n' + text);
-    m_notice->show();
-}
-
-void RegisterWindow::openOther(bool merge)
-{
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Apri un registro"), QFileInfo(m_home).path(),
-        QStringLiteral("Registri di dieci (*.sqlite);;Tutti i file (*)"));
-    if (!file.isEmpty())
-        showRegisters(merge ? m_paths + QStringList{file} : QStringList{file});
+    if (name.isEmpty()) {
+        m_table->setCurrentCell(-1, -1);
+        return true;
+    }
+    for (int row = 0; row < m_children.size(); ++row)
+        if (registro::childKey(m_children[row].name) == registro::childKey(name)) {
+            m_table->setCurrentCell(row, 0);
+            return true;
+        }
+    return false;
 }
 
 } // namespace registroui

@@ -3,26 +3,33 @@
 
 #include "classdata.h"
 
+#include <QDate>
 #include <QMainWindow>
 
 #include <functional>
 
 class QChartView;
 class QLabel;
+class QPrinter;
 class QStackedWidget;
 class QTableWidget;
 
 namespace registroui {
 
+// A Sì/No question whose default and Escape answer are No: a stray Enter
+// never deletes anything.
+bool askYesNo(QWidget *parent, const QString &title, const QString &text);
+
 // The teacher's window on the class register: the class, one row per child;
-// the chosen child's races as a chart and the nine facts as a 3 x 3 grid.
+// the chosen child's races as a chart and a list, and the nine facts as a
+// 3 x 3 grid. Every problem stays in one notice line until the next action.
 class RegisterWindow : public QMainWindow {
     Q_OBJECT
 public:
     // home: the register of this account, which the window can turn on.
     explicit RegisterWindow(QString home, QWidget *parent = nullptr);
 
-    // Shows these registers, merged; the first is the one the menus change.
+    // Shows these registers, merged; deletes change every one of them that can be written.
     void showRegisters(const QStringList &paths);
 
     // Asks before anything is deleted; tests answer it without a box.
@@ -30,30 +37,53 @@ public:
 
     // Deletes the chosen child's races and answers, once confirmed.
     void deleteChild();
+    // Deletes this account's register, after two confirmations.
+    void deleteAll();
+    // Writes the CSV of what the window shows: the whole class or the chosen
+    // child, all days or from..to (both included); false with the reason shown.
+    bool exportTo(const QString &csv, bool chosenOnly, QDate from = {}, QDate to = {});
+    // The report: a page for the class and, when a child is chosen, one for her.
+    void printTo(QPrinter &printer);
+    // Chooses a child by name, as the class table shows it; an empty name, none.
+    bool choose(const QString &name);
 
     QTableWidget *classTable() const { return m_table; }
+    QTableWidget *racesTable() const { return m_races; }
     QLabel *notice() const { return m_notice; }
     QLabel *fact(int number) const { return m_facts[number - 1]; }
-    QTableWidget *racesTable() const { return m_races; }
+    QAction *deleteChildAction() const { return m_deleteChild; }
+    QAction *deleteAllAction() const { return m_deleteAll; }
 
 private:
-    void buildMenus();
+    // registerwindow.cpp: the pages and what they show.
     QWidget *buildWelcome();
     QWidget *buildClass();
-    void turnOn();
     void showChild(int row);
-    void deleteAll();
+    void showChart(const registro::Child &c);
+    void showNotice();
+
+    // registeractions.cpp: the menus and what they do.
+    void buildMenus();
+    void refreshMenus();
+    void turnOn();
     void toggleRecording();
     void openOther(bool merge);
-    void refreshMenus();
-    // Adds a problem to the notice line, where it stays until the next view.
+    void exportDialog();
+    void printDialog();
+    // A new action begins: the problems of the last one are done with.
+    void beginAction();
     void showProblem(const QString &text);
+    const registro::Child *chosen() const;
 
     QString m_home;
     QStringList m_paths;
     QList<registro::Child> m_children;
-    bool m_writable = false;
+    QStringList m_writable; // the shown registers that can be changed
+    QStringList m_loadProblems;
+    QStringList m_soundProblems;
+    QStringList m_actionProblems;
     QStackedWidget *m_pages = nullptr;
+    QWidget *m_classView = nullptr;
     QTableWidget *m_table = nullptr;
     QLabel *m_notice = nullptr;
     QLabel *m_childName = nullptr;
@@ -63,6 +93,8 @@ private:
     QAction *m_recording = nullptr;
     QAction *m_deleteChild = nullptr;
     QAction *m_deleteAll = nullptr;
+    QAction *m_export = nullptr;
+    QAction *m_print = nullptr;
 };
 
 } // namespace registroui

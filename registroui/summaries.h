@@ -7,11 +7,24 @@
 
 namespace registroui {
 
-// The right answers of the child's last five races, and which way they go.
+// Whether a race ran to the clock: only those are compared for a trend.
+bool fullRace(const registro::RaceRow &race);
+
+// The right answers of the child's last five races, oldest first, a race that
+// did not run to the clock marked with "*"; then, from her full races only,
+// "in crescita" or "in calo" when the mean of the last three differs from the
+// three before by 3 right answers or more, else "stabile"; nothing with fewer
+// than six full races.
 QString trend(const QList<registro::RaceRow> &races);
-// A fact's cell: the sum, how often right, the median time and, for readers
-// who cannot see the colour, whether she knows it by heart.
+
+// How well she knows a fact, in words: "sa a memoria", "quasi" (right at
+// least one time in two), "da esercitare", "mai chiesto".
+QString factState(const registro::Knowledge &k);
+// A fact's cell: the sum, its state in words, how often right, the median time.
 QString factText(int n, const registro::Knowledge &k);
+// The cell's background and text colours: blue, light blue, orange and grey,
+// distinct under every common colour blindness (Okabe and Ito's palette).
 QString factColour(const registro::Knowledge &k);
+QString factTextColour(const registro::Knowledge &k);
 
 } // namespace registroui

@@ -113,7 +113,17 @@ cp "$records/registro.sqlite" "$work/copia/dieci/"
 XDG_DATA_HOME="$work/copia" "$work/usr/bin/dieci-registro" --esporta "$work/copia.csv"
 cmp -s "$work/registro.csv" "$work/copia.csv" || fail "the copied register differs"
 [ "$(grep -c ';uscita$' <(tr -d '\r' <"$work/copia.csv"))" -eq 60 ] || fail "no ending in the export"
-echo "ok 2 - record $points saved with the name, one CR LF line; 60 answers in the register"
+# The report the teacher prints: a PDF with the class and the child.
+"$work/usr/bin/dieci-registro" --stampa "$work/registro.pdf" --nome mose
+if command -v pdftotext >/dev/null; then
+    [ "$(pdftotext "$work/registro.pdf" - | grep -c "Mose")" -ge 2 ] ||
+        fail "the report names the child $(pdftotext "$work/registro.pdf" - | grep -c Mose) times"
+fi
+# Qt's own texts in Italian too, whatever the language of the system.
+LANG=C LC_ALL=C "$work/usr/bin/dieci-registro" --help | grep -q '^Utilizzo:' ||
+    fail "--help is not in Italian"
+echo "ok 2 - record $points saved with the name, one CR LF line; 60 answers in the register;" \
+     "its report printed"
 
 # 3. Sound, with a private sound server: the installed sounds, then the
 # teacher's own recording (24-bit stereo) from her data folder.

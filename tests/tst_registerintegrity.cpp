@@ -282,7 +282,7 @@ void TestRegisterIntegrity::exportRefuses_data()
     QTest::addColumn<QString>("says");
     QTest::newRow("missing folder") << "missing"
                                     << "ok"
-                                    << "No such file";
+                                    << "non trovat"; // Qt's own words, in Italian
     QTest::newRow("a directory") << "directory"
                                  << "ok"
                                  << "non è un file normale";
@@ -291,7 +291,7 @@ void TestRegisterIntegrity::exportRefuses_data()
                             << "non è un file normale";
     QTest::newRow("unwritable folder") << "unwritable"
                                        << "ok"
-                                       << "ermission denied";
+                                       << "Permesso negato";
     QTest::newRow("register is a FIFO") << "free"
                                         << "fifo"
                                         << "non è un file normale";

@@ -1,0 +1,252 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The menus of the teacher's window and what they do. Everything that deletes
+// asks first, with No as the answer to a stray Enter; every failure is told
+// in the notice line.
+#include "registerwindow.h"
+
+#include "register.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTableWidget>
+
+namespace registroui {
+
+bool askYesNo(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *yes = box.addButton(QStringLiteral("&Sì"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void RegisterWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Apri un altro registro..."), this,
+                    [this] { openOther(false); });
+    file->addAction(QStringLiteral("A&ggiungi un registro..."), this, [this] { openOther(true); });
+    file->addSeparator();
+    m_export = file->addAction(QStringLiteral("&Esporta..."), this, &RegisterWindow::exportDialog);
+    m_print = file->addAction(QStringLiteral("&Stampa..."), this, &RegisterWindow::printDialog);
+    m_print->setShortcut(QKeySequence::Print);
+    file->addSeparator();
+    file->addAction(QStringLiteral("E&sci"), this, &QWidget::close);
+    QMenu *reg = bar->addMenu(QStringLiteral("&Registro"));
+    reg->setToolTipsVisible(true); // a disabled delete says why
+    m_recording =
+        reg->addAction(QStringLiteral("Registra le &gare"), this, &RegisterWindow::toggleRecording);
+    m_recording->setCheckable(true);
+    m_deleteChild = reg->addAction(QStringLiteral("Cancella i dati del &bambino scelto..."), this,
+                                   &RegisterWindow::deleteChild);
+    m_deleteAll = reg->addAction(QStringLiteral("Cancella &tutto il registro..."), this,
+                                 &RegisterWindow::deleteAll);
+    // F10 opens the menu bar, as on every desktop.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, bar,
+            [bar] { bar->setActiveAction(bar->actions().first()); });
+}
+
+void RegisterWindow::refreshMenus()
+{
+    const bool mine = m_writable.contains(m_home) && m_paths == QStringList{m_home};
+    m_recording->setEnabled(mine);
+    m_recording->setChecked(
+        mine && registro::Register::open(m_home, registro::Access::ReadOnly).recording());
+    m_deleteChild->setEnabled(!m_writable.isEmpty() && chosen());
+    m_deleteChild->setToolTip(m_writable.isEmpty() && !m_paths.isEmpty()
+                                  ? QStringLiteral("Nessun registro aperto si può modificare: "
+                                                   "sono in sola lettura o danneggiati.")
+                                  : QString());
+    m_deleteAll->setEnabled(mine);
+    m_export->setEnabled(!m_children.isEmpty());
+    m_print->setEnabled(!m_children.isEmpty());
+}
+
+void RegisterWindow::beginAction()
+{
+    m_actionProblems.clear();
+    showNotice();
+}
+
+void RegisterWindow::showProblem(const QString &text)
+{
+    m_actionProblems << text;
+    showNotice();
+}
+
+void RegisterWindow::turnOn()
+{
+    beginAction();
+    const registro::Register reg = registro::Register::create(m_home);
+    const QString problem = reg.isOpen() ? QString() : reg.problem();
+    showRegisters({m_home});
+    if (!problem.isEmpty())
+        showProblem(problem);
+}
+
+void RegisterWindow::toggleRecording()
+{
+    beginAction();
+    registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
+    const QString why = reg.isOpen() ? reg.setRecording(m_recording->isChecked()) : reg.problem();
+    reg.close();
+    refreshMenus();
+    if (!why.isEmpty())
+        showProblem(QStringLiteral("Registrare le gare: %1").arg(why));
+}
+
+void RegisterWindow::deleteChild()
+{
+    beginAction();
+    const registro::Child *c = chosen();
+    if (!c || m_writable.isEmpty())
+        return;
+    const QString name = c->name;
+    const auto races = c->races.size();
+    QString question = races == 1
+                           ? QStringLiteral("Cancellare la gara di %1?").arg(name)
+                           : QStringLiteral("Cancellare le %1 gare di %2?").arg(races).arg(name);
+    if (m_paths.size() > 1)
+        question += QStringLiteral(" Sparisce da tutti i %1 registri aperti.").arg(m_paths.size());
+    if (!confirm(question))
+        return;
+    QStringList unchanged;
+    for (const QString &path : m_paths) {
+        registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+        if (!reg.isOpen() || reg.deleteChild(name) < 0)
+            unchanged << reg.problem();
+    }
+    showRegisters(m_paths);
+    for (const QString &why : unchanged)
+        showProblem(QStringLiteral("Le gare di %1 restano in un registro che non si può "
+                                   "cambiare: %2")
+                        .arg(name, why));
+}
+
+void RegisterWindow::deleteAll()
+{
+    beginAction();
+    if (!m_deleteAll->isEnabled())
+        return;
+    int races = 0;
+    for (const registro::Child &c : m_children)
+        races += int(c.races.size());
+    if (!confirm(QStringLiteral("Cancellare tutto il registro? Le %1 gare di %2 bambini andranno "
+                                "perse.")
+                     .arg(races)
+                     .arg(m_children.size())) ||
+        !confirm(QStringLiteral("Ultima domanda: cancellare davvero tutto il registro? Non si "
+                                "potrà tornare indietro.")))
+        return;
+    QStringList left;
+    for (const char *suffix : {"", "-wal", "-shm"}) {
+        QFile file(m_home + QLatin1String(suffix));
+        if (file.exists() && !file.remove())
+            left << QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+    }
+    if (!left.isEmpty()) {
+        showRegisters({m_home});
+        showProblem(QStringLiteral("Il registro non è stato cancellato del tutto: %1")
+                        .arg(left.join(QStringLiteral("; "))));
+        return;
+    }
+    m_paths.clear();
+    m_children.clear();
+    m_writable.clear();
+    m_pages->setCurrentIndex(0);
+    refreshMenus();
+}
+
+void RegisterWindow::openOther(bool merge)
+{
+    beginAction();
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Apri un registro"), QFileInfo(m_home).path(),
+        QStringLiteral("Registri di dieci (*.sqlite);;Tutti i file (*)"));
+    if (!file.isEmpty())
+        showRegisters(merge ? m_paths + QStringList{file} : QStringList{file});
+}
+
+bool RegisterWindow::exportTo(const QString &csv, bool chosenOnly, QDate from, QDate to)
+{
+    beginAction();
+    const registro::Child *c = chosen();
+    const registro::ExportFilter filter{chosenOnly && c ? c->name : QString(), from, to, true};
+    const QString why = registro::exportCsv(m_paths, csv, filter);
+    if (!why.isEmpty())
+        showProblem(QStringLiteral("Esportazione non riuscita: %1").arg(why));
+    return why.isEmpty();
+}
+
+// What to export: the class or the chosen child, and which days; then where.
+void RegisterWindow::exportDialog()
+{
+    QDialog ask(this);
+    ask.setWindowTitle(QStringLiteral("Esporta"));
+    auto *form = new QFormLayout(&ask);
+    auto *all = new QRadioButton(QStringLiteral("Tutta la &classe"));
+    auto *one = new QRadioButton(chosen() ? QStringLiteral("Solo %1").arg(chosen()->name)
+                                          : QStringLiteral("Solo un bambino"));
+    one->setEnabled(chosen());
+    all->setChecked(true);
+    form->addRow(all);
+    form->addRow(one);
+    auto *someDays = new QCheckBox(QStringLiteral("Solo &alcuni giorni"));
+    auto *from = new QDateEdit(QDate::currentDate().addMonths(-1));
+    auto *to = new QDateEdit(QDate::currentDate());
+    for (QDateEdit *edit : {from, to}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+        edit->setEnabled(false);
+        connect(someDays, &QCheckBox::toggled, edit, &QWidget::setEnabled);
+    }
+    form->addRow(someDays);
+    form->addRow(QStringLiteral("&Dal"), from);
+    form->addRow(QStringLiteral("A&l"), to);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    form->addRow(buttons);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    const QString csv = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Esporta le risposte"), QFileInfo(m_home).path() + "/gare.csv",
+        QStringLiteral("Fogli di calcolo CSV (*.csv)"));
+    if (!csv.isEmpty())
+        exportTo(csv, one->isChecked(), someDays->isChecked() ? from->date() : QDate(),
+                 someDays->isChecked() ? to->date() : QDate());
+}
+
+void RegisterWindow::printDialog()
+{
+    beginAction();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(QStringLiteral("Stampa il registro"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter *p) { printTo(*p); });
+    preview.exec();
+}
+
+} // namespace registroui

@@ -5,6 +5,7 @@
 //   dieci-registro --esporta FILE.csv [--nome NOME] [--dal AAAA-MM-GG] [--al AAAA-MM-GG]
 //   dieci-registro --cancella NOME     deletes one child's races and answers
 //   dieci-registro --stampa FILE.pdf [--nome NOME]   the window's report, as a PDF
+//   dieci-registro --adatta NOME [--durata MINUTI] [--allenamento sì|no]   her race
 // With no option it opens the window.
 #include "paths.h"
 #include "register.h"
@@ -82,6 +83,42 @@ int print(const QString &path, const QString &pdf, const QString &name)
     return 0;
 }
 
+// The race the teacher sets for one child, who need not have raced yet.
+int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
+          const QCommandLineOption &length, const QCommandLineOption &practice)
+{
+    if (!QFileInfo::exists(path))
+        return refuse(
+            QStringLiteral("%1: il registro non è attivo (dieci-registro --attiva)").arg(path));
+    registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+    if (!reg.isOpen())
+        return refuse(reg.problem());
+    registro::Adaptation a = reg.adaptation(name);
+    if (parser.isSet(length)) {
+        bool whole = false;
+        a.minutes = parser.value(length).toInt(&whole);
+        if (!whole || a.minutes < 0 || a.minutes > 20)
+            return refuse(QStringLiteral("--durata %1: i minuti vanno da 0 (senza tempo) a 20")
+                              .arg(parser.value(length)));
+    }
+    if (parser.isSet(practice)) {
+        const QString value = parser.value(practice).trimmed().toLower();
+        if (value != QLatin1String("sì") && value != QLatin1String("si") &&
+            value != QLatin1String("no"))
+            return refuse(
+                QStringLiteral("--allenamento %1: si scrive sì o no").arg(parser.value(practice)));
+        a.practice = value != QLatin1String("no");
+    }
+    if (!parser.isSet(length) && !parser.isSet(practice))
+        return refuse(
+            QStringLiteral("--adatta %1: manca --durata MINUTI o --allenamento sì|no").arg(name));
+    if (const QString why = reg.setAdaptation(name, a); !why.isEmpty())
+        return refuse(QStringLiteral("%1: %2").arg(path, why));
+    std::printf("%s: %s\n", qPrintable(name),
+                qPrintable(a.standard() ? QStringLiteral("la gara di tutti") : a.describe()));
+    return 0;
+}
+
 // A date option: empty when not given; invalid exits with the reason.
 bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date)
 {
@@ -126,12 +163,27 @@ int commands(QCoreApplication &app)
         QStringLiteral("Scrive in FILE (PDF) il rapporto della finestra; con --nome anche la "
                        "pagina di quel bambino."),
         QStringLiteral("FILE"));
-    parser.addOptions({on, out, name, from, to, erase, report});
+    const QCommandLineOption adaptFor(
+        QStringLiteral("adatta"),
+        QStringLiteral("Imposta la gara di NOME, con --durata e --allenamento."),
+        QStringLiteral("NOME"));
+    const QCommandLineOption length(
+        QStringLiteral("durata"),
+        QStringLiteral("Con --adatta: i minuti della gara, da 1 a 20, o 0 senza tempo."),
+        QStringLiteral("MINUTI"));
+    const QCommandLineOption practice(
+        QStringLiteral("allenamento"),
+        QStringLiteral("Con --adatta: sì, domande sui fatti da imparare; no, come tutti."),
+        QStringLiteral("sì|no"));
+    parser.addOptions({on, out, name, from, to, erase, report, adaptFor, length, practice});
     parser.process(app);
 
     const QString path = homeRegister();
     if (parser.isSet(on))
         if (const int status = turnOn(path))
+            return status;
+    if (parser.isSet(adaptFor))
+        if (const int status = adapt(path, parser.value(adaptFor), parser, length, practice))
             return status;
     if (parser.isSet(erase))
         if (const int status = deleteChild(path, parser.value(erase)))

@@ -28,6 +28,11 @@ void Tavola::Timer1_Timer()
     // must not begin the end a second time.
     if (m_ending)
         return;
+    // A race without a clock shows the time it has taken, and never ends by it.
+    if (m_adaptation.minutes == 0) {
+        countUpOneSecond();
+        return;
+    }
     // The end is decided on the text as shown, not on the fields.
     if (caption("lblconto") == QLatin1String("00:00:00")) {
         EndGame();

@@ -13,6 +13,8 @@ namespace drill {
 void Tavola::EndGame()
 {
     m_ending = true;
+    if (!m_adaptation.standard())
+        sayNotForTheRecord();
     m_services.messageBox(QStringLiteral("Ciao, alla prossima sfida. "));
     checkAndSaveRecord(registro::Ending::Clock);
 }
@@ -27,6 +29,14 @@ void Tavola::cmdExit_Click()
 // ends the program in every case.
 void Tavola::checkAndSaveRecord(registro::Ending how)
 {
+    // The record is the five-minute race everyone plays: a race set for one
+    // child is neither compared with it nor saved.
+    if (!m_adaptation.standard()) {
+        if (how != registro::Ending::Clock)
+            sayNotForTheRecord();
+        finishRecording(how, false);
+        m_services.end(0);
+    }
     // Read as the screen shows it: a record too large to compare stays unbeaten.
     const double record = platform::leadingNumberOrInfinity(caption("lblpunti"));
     const QString scoreText = caption("lblScore");

@@ -7,6 +7,7 @@
 #include "answerbox.h"
 #include "numbers.h"
 #include "picturebutton.h"
+#include "practice.h"
 #include "services.h"
 #include "surface.h"
 #include "tavolawindow.h"
@@ -27,9 +28,12 @@ void Tavola::cmdNext_Click()
     setCaption("lblMessage", QString());
     m_services.randomize();
     std::int16_t n = 0;
-    do
-        n = platform::toInt16(std::floor(10 * m_services.rnd()));
-    while (n == 0);
+    if (m_practice && m_practice->active())
+        n = std::int16_t(m_practice->next(m_services.rnd()));
+    else
+        do
+            n = platform::toInt16(std::floor(10 * m_services.rnd()));
+        while (n == 0);
     setCaption("lblNum1", platform::formatNumber(n, u"#0"));
     // Read with the focus, which comes back to the answer box below.
     m_window->txtAnswer()->setAccessibleDescription(

@@ -6,6 +6,7 @@
 #include "controltable.h"
 #include "numbers.h"
 #include "picturebutton.h"
+#include "practice.h"
 #include "recorder.h"
 #include "recordfiles.h"
 #include "register.h"
@@ -88,10 +89,13 @@ void Tavola::Form_Load()
     m_state.WrongCount = 0;
     m_timer1->setEnabled(false);
     m_state.PlayerName = m_services.inputBox(QStringLiteral("Come ti chiami?"));
+    // Her settings, if the teacher made any, are read while the greeting is up.
+    readAdaptation();
     m_services.messageBox(QStringLiteral(" ") + m_state.PlayerName +
                           QStringLiteral(" vediamo se sei un vero campione  "));
     buildWindow();
     setCaption("lblnome1", m_state.PlayerName);
+    m_readingAdaptation();
     StartCountdown();
     m_state.RightCount = 0;
     m_state.WrongCount = 0;
@@ -103,7 +107,8 @@ void Tavola::Form_Load()
     setCaption("lblnome", stored.name);
     setCaption("lblconto", clockText());
     m_register = std::make_unique<registro::RaceRecorder>(registro::registerPath(m_state.WinDir),
-                                                          m_services.now(), m_state.PlayerName);
+                                                          m_services.now(), m_state.PlayerName,
+                                                          m_adaptation.describe());
     // Decoded now, so the first answer's sound starts without delay.
     m_services.loadSound(soundPath("Esatto.wav"));
     m_services.loadSound(soundPath("no.wav"));
@@ -113,7 +118,7 @@ void Tavola::StartCountdown()
 {
     m_timer1->setEnabled(true);
     m_state.ClockHours = 0;
-    m_state.ClockMinutes = 5;
+    m_state.ClockMinutes = std::int16_t(m_adaptation.minutes); // 5 unless the teacher set it
     m_state.ClockSeconds = 0;
 }
 

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "boundary.h"
+#include "register.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -25,6 +27,8 @@ enum class Ending;
 } // namespace registro
 
 namespace drill {
+
+class Practice;
 
 // The form-level variables shared by the window's handlers.
 struct FormState {
@@ -102,6 +106,10 @@ private:
 
     // Recording into the class register, when the teacher has turned it on.
     void finishRecording(registro::Ending how, bool recordBeaten);
+    // adaptation.cpp: the race the teacher set for this child, if any.
+    void readAdaptation();
+    void countUpOneSecond();
+    void sayNotForTheRecord();
 
     platform::Services &m_services;
     platform::NoticeBoundary m_boundary;
@@ -109,6 +117,9 @@ private:
     std::unique_ptr<platform::Ticker> m_timer1;
     FormState m_state;
     std::unique_ptr<registro::RaceRecorder> m_register;
+    registro::Adaptation m_adaptation; // the standard race unless the teacher set one
+    std::unique_ptr<Practice> m_practice;
+    std::function<void()> m_readingAdaptation; // joins the reading begun with the name
     qint64 m_questionShownAt = 0;
     bool m_ending = false; // the end of the race has begun
 };

@@ -49,7 +49,7 @@ void readRegister(const Register &reg, std::map<QString, Child> &children,
         const QString ending = races.value(3).toString();
         child.races.append({id, races.value(1).toString(),
                             ending.isEmpty() ? QLatin1String(Interrupted) : ending, 0, 0,
-                            races.value(4).toBool()});
+                            races.value(4).toBool(), races.value(5).toString()});
         mine.insert(id, {&child, child.races.size() - 1});
     }
     QSqlQuery answers(reg.database());
@@ -66,6 +66,15 @@ void readRegister(const Register &reg, std::map<QString, Child> &children,
                                       answers.value(6).toLongLong()});
     }
     seen.insert(mine);
+    if (reg.version() < 2)
+        return;
+    QSqlQuery settings(reg.database());
+    settings.exec(QStringLiteral("SELECT child, minutes, practice FROM adaptations"));
+    while (settings.next()) {
+        const auto child = children.find(settings.value(0).toString());
+        if (child != children.end() && child->second.settings.standard())
+            child->second.settings = {settings.value(1).toInt(), settings.value(2).toBool()};
+    }
 }
 } // namespace
 
@@ -94,6 +103,22 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems)
     std::sort(list.begin(), list.end(), [](const Child &a, const Child &b) {
         return QString::localeAwareCompare(a.name, b.name) < 0;
     });
+    return list;
+}
+
+QList<AnswerRow> answersOf(const Register &reg, const QString &name)
+{
+    QList<AnswerRow> list;
+    QSqlQuery q(reg.database());
+    q.setForwardOnly(true);
+    q.exec(QStringLiteral("SELECT a.at, a.number, a.right, a.ms, r.name FROM (%1) a JOIN (%2) r "
+                          "ON r.id = a.race ORDER BY a.at, a.seq")
+               .arg(schema::answersQuery(reg.version()), schema::racesQuery(reg.version())));
+    const QString key = childKey(name);
+    while (q.next())
+        if (childKey(q.value(4).toString()) == key)
+            list.append({q.value(0).toString(), q.value(1).toInt(), q.value(2).toBool(),
+                         q.value(3).toLongLong()});
     return list;
 }
 

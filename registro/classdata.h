@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "register.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,7 @@ struct RaceRow {
     int right = 0;
     int wrong = 0;
     bool recordBeaten = false;
+    QString adaptation; // how the race was set for her; empty for the race everyone plays
 };
 
 // How a race that never recorded its end is shown: the drill was killed, or
@@ -35,7 +38,11 @@ struct Child {
     QString name;
     QList<RaceRow> races;
     QList<AnswerRow> answers;
+    Adaptation settings; // what the teacher set for her next races
 };
+
+// One child's answers in a register, oldest first (names compared as childKey).
+QList<AnswerRow> answersOf(const Register &reg, const QString &name);
 
 // The children of one register, or of several merged (a race that is in two
 // of them counts once), sorted by name. A register that cannot be read is

@@ -171,7 +171,8 @@ struct RaceRecorder::Worker {
     }
 };
 
-RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QString &name)
+RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QString &name,
+                           const QString &adaptation)
 {
     // Off until the teacher turns it on; nothing here ever creates the file.
     if (!QFileInfo::exists(path))
@@ -181,8 +182,9 @@ RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QS
     m_worker = std::make_unique<Worker>();
     m_worker->path = path;
     m_worker->jobs.push_back(
-        {QStringLiteral("INSERT INTO races (id, started, name) VALUES (?, ?, ?)"),
-         {m_race, timestamp(start), name},
+        {QStringLiteral("INSERT INTO races (id, started, name, adaptation) VALUES (?, ?, ?, ?)"),
+         {m_race, timestamp(start), name,
+          adaptation.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(adaptation)},
          {}});
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
 }

@@ -19,7 +19,9 @@ enum class Ending { Clock, Exit, NewRace, WindowClosed };
 // goes on as ever.
 class RaceRecorder {
 public:
-    RaceRecorder(const QString &path, const QDateTime &start, const QString &name);
+    // adaptation: how the teacher set this child's race; empty for the race everyone plays.
+    RaceRecorder(const QString &path, const QDateTime &start, const QString &name,
+                 const QString &adaptation = {});
     ~RaceRecorder();
     RaceRecorder(const RaceRecorder &) = delete;
     RaceRecorder &operator=(const RaceRecorder &) = delete;

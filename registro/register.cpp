@@ -114,12 +114,12 @@ bool Register::openForWriting()
     return m_version == SchemaVersion || upgrade();
 }
 
-// A version 1 register becomes the current one on its first open for writing;
+// An older register becomes the current one on its first open for writing;
 // the old file stays beside it until the new one has committed.
 bool Register::upgrade()
 {
     QSqlDatabase db = database();
-    const QString copy = m_path + QStringLiteral(".v1");
+    const QString copy = m_path + QStringLiteral(".v%1").arg(m_version);
     QString why;
     QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     QFile::remove(copy);
@@ -178,6 +178,46 @@ Register Register::create(const QString &path)
         return r;
     }
     return open(path, Access::ReadWrite);
+}
+
+QString Adaptation::describe() const
+{
+    if (standard())
+        return {};
+    QString text = minutes == 0   ? QStringLiteral("senza tempo")
+                   : minutes == 1 ? QStringLiteral("1 minuto")
+                                  : QStringLiteral("%1 minuti").arg(minutes);
+    return practice ? text + QStringLiteral(", allenamento") : text;
+}
+
+Adaptation Register::adaptation(const QString &name) const
+{
+    Adaptation a;
+    if (m_version < 2)
+        return a;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT minutes, practice FROM adaptations WHERE child = ?"));
+    query.addBindValue(childKey(name));
+    if (query.exec() && query.next())
+        a = {query.value(0).toInt(), query.value(1).toBool()};
+    return a;
+}
+
+QString Register::setAdaptation(const QString &name, const Adaptation &adaptation)
+{
+    if (!m_writable)
+        return QStringLiteral("registro in sola lettura");
+    QSqlQuery query(database());
+    query.prepare(adaptation.standard()
+                      ? QStringLiteral("DELETE FROM adaptations WHERE child = ?")
+                      : QStringLiteral("INSERT OR REPLACE INTO adaptations (child, minutes, "
+                                       "practice) VALUES (?, ?, ?)"));
+    query.addBindValue(childKey(name));
+    if (!adaptation.standard()) {
+        query.addBindValue(adaptation.minutes);
+        query.addBindValue(int(adaptation.practice));
+    }
+    return query.exec() ? QString() : query.lastError().databaseText();
 }
 
 bool Register::recording() const

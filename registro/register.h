@@ -23,6 +23,17 @@ QDateTime fromTimestamp(const QString &stamp);
 
 enum class Access { ReadWrite, ReadOnly };
 
+// A child's race as the teacher set it: its length in minutes (0: no clock)
+// and practice on the facts she does not know yet. The default is the race
+// everyone plays, the only one that counts for the record.
+struct Adaptation {
+    int minutes = 5;
+    bool practice = false;
+    bool standard() const { return minutes == 5 && !practice; }
+    // "2 minuti", "senza tempo", "5 minuti, allenamento"; empty when standard.
+    QString describe() const;
+};
+
 // One register on a connection of its own, checked before anything is read or
 // written: a file that fails the check (damaged, not a register, a table
 // missing) is never opened for writing, so neither it nor its -wal and -shm
@@ -60,6 +71,11 @@ public:
     // Deletes every race and answer of one child (names compared as childKey).
     // The number of races deleted, or -1 with the reason in error().
     int deleteChild(const QString &name);
+
+    // A child's settings (names compared as childKey); the default when none.
+    Adaptation adaptation(const QString &name) const;
+    // Empty on success, else why not. The default removes her settings.
+    QString setAdaptation(const QString &name, const Adaptation &adaptation);
 
     void close();
 

@@ -17,14 +17,21 @@
 namespace registro::schema {
 
 namespace {
+// Per child, by the folded name: the race length in minutes (0: no clock) and
+// practice on the facts she does not know yet.
+const char *const AdaptationsTable =
+    "CREATE TABLE IF NOT EXISTS adaptations (child TEXT PRIMARY KEY NOT NULL, "
+    "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0)";
+
 const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
-    "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0)",
+    "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT)",
     "CREATE TABLE answers (race TEXT NOT NULL REFERENCES races(id) ON DELETE CASCADE, "
     "seq INTEGER NOT NULL, at TEXT NOT NULL, number INTEGER NOT NULL, typed TEXT NOT NULL, "
     "right INTEGER NOT NULL, ms INTEGER NOT NULL, PRIMARY KEY (race, seq))",
     "CREATE INDEX answers_by_time ON answers(at)",
     "CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT)",
+    AdaptationsTable,
 };
 
 const QString NotARegister = QStringLiteral("non è un registro di dieci");
@@ -99,12 +106,15 @@ Check checkContents(QSqlDatabase &db)
     c.version = firstValue(db, QStringLiteral("PRAGMA user_version"), &c.why).toInt();
     if (c.why.isEmpty() && (id != ApplicationId || c.version < 1))
         c.why = NotARegister;
-    for (const char *table : {"races", "answers", "settings"}) {
+    QStringList tables = {"races", "answers", "settings"};
+    if (c.version >= 2)
+        tables << "adaptations";
+    for (const QString &table : tables) {
         const QString sql =
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '%1'")
-                .arg(QLatin1String(table));
+                .arg(table);
         if (c.why.isEmpty() && firstValue(db, sql, &c.why).isEmpty() && c.why.isEmpty())
-            c.why = damagedBecause(QStringLiteral("manca la tabella %1").arg(QLatin1String(table)));
+            c.why = damagedBecause(QStringLiteral("manca la tabella %1").arg(table));
     }
     c.damaged = !c.why.isEmpty();
     return c;
@@ -187,8 +197,9 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why)
     }
     // Answers whose race is gone (a child deleted mid-race) belong to nobody.
     ok = ok &&
-         run(QStringLiteral("INSERT INTO races SELECT ids.id, started, name, CASE ended WHEN "
-                            "'tempo scaduto' THEN 'fine' ELSE ended END, record_beaten "
+         run(QStringLiteral("INSERT INTO races (id, started, name, ending, record_beaten) "
+                            "SELECT ids.id, started, name, CASE ended WHEN 'tempo scaduto' THEN "
+                            "'fine' ELSE ended END, record_beaten "
                             "FROM races_v1 JOIN ids ON ids.old = races_v1.id")) &&
          run(QStringLiteral("INSERT INTO answers SELECT ids.id, ROW_NUMBER() OVER "
                             "(PARTITION BY a.race ORDER BY a.id), a.at, a.number, a.typed, "
@@ -207,11 +218,11 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why)
 
 QString racesQuery(int version)
 {
-    return version == 1
-               ? QStringLiteral("SELECT CAST(id AS TEXT) AS id, started, name, CASE ended "
-                                "WHEN 'tempo scaduto' THEN 'fine' ELSE ended END AS "
-                                "ending, record_beaten FROM races")
-               : QStringLiteral("SELECT id, started, name, ending, record_beaten FROM races");
+    if (version == 1)
+        return QStringLiteral("SELECT CAST(id AS TEXT) AS id, started, name, CASE ended WHEN "
+                              "'tempo scaduto' THEN 'fine' ELSE ended END AS ending, "
+                              "record_beaten, NULL AS adaptation FROM races");
+    return QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation FROM races");
 }
 
 QString answersQuery(int version)

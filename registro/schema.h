@@ -30,7 +30,7 @@ bool createTables(QSqlDatabase &db, QString *why);
 bool upgradeFromV1(QSqlDatabase &db, QString *why);
 
 // The statements that read a register of a given version as the current one:
-// races (id, started, name, ending, record_beaten) and answers (race, seq, at,
+// races (id, started, name, ending, record_beaten, adaptation) and answers (race, seq, at,
 // number, typed, right, ms). A version 1 race's id is a number, unique only
 // within its own file.
 QString racesQuery(int version);

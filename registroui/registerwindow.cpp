@@ -9,6 +9,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QDateTimeAxis>
 #include <QFile>
 #include <QFileDialog>
@@ -22,6 +23,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -178,6 +181,7 @@ QWidget *RegisterWindow::buildClass()
     m_races->horizontalHeader()->setStretchLastSection(true);
     m_races->setMaximumHeight(130);
     childLayout->addWidget(m_races);
+    childLayout->addWidget(buildSettings());
     auto *grid = new QGridLayout;
     for (int n = 1; n <= 9; ++n) {
         m_facts[n - 1] = plainLabel();
@@ -218,7 +222,7 @@ void RegisterWindow::showRegisters(const QStringList &paths)
             c.races.isEmpty()
                 ? QString()
                 : registro::fromTimestamp(c.races.back().started).toString("dd/MM/yyyy HH:mm");
-        const QStringList cells = {c.name, QString::number(c.races.size()), last,
+        const QStringList cells = {nameCell(c), QString::number(c.races.size()), last,
                                    QString::number(best), trend(c.races)};
         for (int col = 0; col < cells.size(); ++col)
             m_table->setItem(row, col, new QTableWidgetItem(cells[col]));
@@ -256,11 +260,27 @@ void RegisterWindow::showChild(int row)
         const QStringList cells = {
             registro::fromTimestamp(race.started).toString(QStringLiteral("dd/MM/yyyy HH:mm")),
             QString::number(race.right), QString::number(race.wrong),
-            QString::number(race.right + race.wrong), race.ending};
+            QString::number(race.right + race.wrong),
+            race.adaptation.isEmpty()
+                ? race.ending
+                : QStringLiteral("%1, su misura (%2)").arg(race.ending, race.adaptation)};
         for (int col = 0; col < cells.size(); ++col)
             m_races->setItem(i, col, new QTableWidgetItem(cells[col]));
     }
     m_races->resizeColumnsToContents();
+    {
+        const QSignalBlocker quietLength(m_length), quietPractice(m_practice);
+        m_length->setValue(c.settings.minutes);
+        m_practice->setChecked(c.settings.practice);
+    }
+    // Her settings live in this account's register, where the drill reads them.
+    const bool settable = any && m_writable.contains(m_home);
+    for (QWidget *w : {static_cast<QWidget *>(m_length), static_cast<QWidget *>(m_practice)}) {
+        w->setEnabled(settable);
+        w->setToolTip(settable || !any ? QString()
+                                       : QStringLiteral("Si può cambiare solo nel registro di "
+                                                        "questo account."));
+    }
     for (int n = 1; n <= 9; ++n) {
         const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
         m_facts[n - 1]->setText(any ? factText(n, k) : QString());
@@ -288,6 +308,63 @@ void RegisterWindow::printTo(QPrinter &printer)
         chart = view.grab().toImage();
     }
     printReport(printer, m_children, c, chart);
+}
+
+// A race set for her: its length, and practice on the facts she does not know.
+QWidget *RegisterWindow::buildSettings()
+{
+    auto *box = new QWidget;
+    auto *layout = new QGridLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_length = new QSpinBox;
+    m_length->setObjectName(QStringLiteral("durata"));
+    m_length->setRange(0, 20);
+    m_length->setSpecialValueText(QStringLiteral("senza tempo"));
+    auto *length = new QLabel(QStringLiteral("&Durata (minuti)"));
+    length->setBuddy(m_length);
+    m_practice = new QCheckBox(QStringLiteral("A&llenamento"));
+    m_practice->setObjectName(QStringLiteral("allenamento"));
+    auto *why = plainLabel(QStringLiteral(
+        "Durata: i minuti della sua gara (0: senza tempo, la gara finisce con Esci). "
+        "Allenamento: almeno metà delle domande sui fatti che non sa ancora a memoria. "
+        "Una gara diversa da quella di tutti (5 minuti, senza allenamento) non vale per il "
+        "record."));
+    QFont small = why->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    why->setFont(small);
+    layout->addWidget(length, 0, 0);
+    layout->addWidget(m_length, 0, 1);
+    layout->addWidget(m_practice, 0, 2);
+    layout->setColumnStretch(3, 1);
+    layout->addWidget(why, 1, 0, 1, 4);
+    connect(m_length, &QSpinBox::valueChanged, this, &RegisterWindow::storeSettings);
+    connect(m_practice, &QCheckBox::toggled, this, &RegisterWindow::storeSettings);
+    return box;
+}
+
+// Changes are kept at once, for her next race.
+void RegisterWindow::storeSettings()
+{
+    beginAction();
+    const int row = m_table->currentRow();
+    if (row < 0 || row >= m_children.size())
+        return;
+    registro::Child &c = m_children[row];
+    const registro::Adaptation wanted{m_length->value(), m_practice->isChecked()};
+    registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
+    const QString why = reg.isOpen() ? reg.setAdaptation(c.name, wanted) : reg.problem();
+    if (!why.isEmpty()) {
+        showProblem(
+            QStringLiteral("La gara su misura di %1 non è stata salvata: %2").arg(c.name, why));
+        return;
+    }
+    c.settings = wanted;
+    m_table->item(row, 0)->setText(nameCell(c));
+}
+
+QString RegisterWindow::nameCell(const registro::Child &c) const
+{
+    return c.settings.standard() ? c.name : QStringLiteral("%1 (su misura)").arg(c.name);
 }
 
 const registro::Child *RegisterWindow::chosen() const

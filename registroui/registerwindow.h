@@ -9,6 +9,8 @@
 #include <functional>
 
 class QChartView;
+class QCheckBox;
+class QSpinBox;
 class QLabel;
 class QPrinter;
 class QStackedWidget;
@@ -49,6 +51,8 @@ public:
 
     QTableWidget *classTable() const { return m_table; }
     QTableWidget *racesTable() const { return m_races; }
+    QSpinBox *lengthBox() const { return m_length; }
+    QCheckBox *practiceBox() const { return m_practice; }
     QLabel *notice() const { return m_notice; }
     QLabel *fact(int number) const { return m_facts[number - 1]; }
     QAction *deleteChildAction() const { return m_deleteChild; }
@@ -61,6 +65,9 @@ private:
     void showChild(int row);
     void showChart(const registro::Child &c);
     void showNotice();
+    QWidget *buildSettings();
+    void storeSettings();
+    QString nameCell(const registro::Child &c) const;
 
     // registeractions.cpp: the menus and what they do.
     void buildMenus();
@@ -90,6 +97,8 @@ private:
     QChartView *m_chart = nullptr;
     QTableWidget *m_races = nullptr;
     QLabel *m_facts[9] = {};
+    QSpinBox *m_length = nullptr;
+    QCheckBox *m_practice = nullptr;
     QAction *m_recording = nullptr;
     QAction *m_deleteChild = nullptr;
     QAction *m_deleteAll = nullptr;

@@ -25,7 +25,7 @@ double mean(const QList<int> &values, qsizetype from)
 
 bool fullRace(const registro::RaceRow &race)
 {
-    return race.ending == QLatin1String("fine");
+    return race.ending == QLatin1String("fine") && race.adaptation.isEmpty();
 }
 
 QString trend(const QList<registro::RaceRow> &races)

@@ -7,7 +7,8 @@
 
 namespace registroui {
 
-// Whether a race ran to the clock: only those are compared for a trend.
+// Whether a race ran to the clock, the five minutes everyone plays: only those
+// are compared for a trend.
 bool fullRace(const registro::RaceRow &race);
 
 // The right answers of the child's last five races, oldest first, a race that

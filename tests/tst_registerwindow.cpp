@@ -12,7 +12,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QSpinBox>
 #include <QSqlDatabase>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -79,6 +81,7 @@ private slots:
     void gridReadsUnderColourBlindness_data();
     void gridReadsUnderColourBlindness();
     void exportIsWhatTheWindowShows();
+    void settingsAreKeptAtOnce();
 };
 
 void TestRegisterWindow::deletes_data()
@@ -206,7 +209,7 @@ void TestRegisterWindow::trend()
     QFETCH(QString, shown);
     QList<registro::RaceRow> races;
     for (int s : scores)
-        races.append({{}, {}, s < 0 ? "uscita" : "fine", std::abs(s), 0, false});
+        races.append({{}, {}, s < 0 ? "uscita" : "fine", std::abs(s), 0, false, {}});
     QCOMPARE(registroui::trend(races), shown);
 }
 
@@ -281,6 +284,27 @@ void TestRegisterWindow::exportIsWhatTheWindowShows()
     QCOMPARE(int(fileBytes(ada).count(";Ada;")), 15);
     QVERIFY(window.exportTo(ada, true, Day.date().addDays(2), Day.date().addDays(2)));
     QCOMPARE(rowsOf(ada), 5);
+}
+
+void TestRegisterWindow::settingsAreKeptAtOnce()
+{
+    QTemporaryDir tmp;
+    const QString path = registerWith(tmp.path(), {{"Ugo", 3, registro::Ending::Clock}});
+    registroui::RegisterWindow window(path);
+    QVERIFY(window.choose("ugo"));
+    window.lengthBox()->setValue(2);
+    window.practiceBox()->setChecked(true);
+    const registro::Adaptation kept =
+        registro::Register::open(path, registro::Access::ReadOnly).adaptation("UGO");
+    QCOMPARE(kept.minutes, 2);
+    QVERIFY(kept.practice);
+    QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ugo (su misura)"));
+    // Back to the race of everyone: nothing is kept for her any more.
+    window.lengthBox()->setValue(5);
+    window.practiceBox()->setChecked(false);
+    QVERIFY(
+        registro::Register::open(path, registro::Access::ReadOnly).adaptation("ugo").standard());
+    QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ugo"));
 }
 
 QTEST_MAIN(TestRegisterWindow)

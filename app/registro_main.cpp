@@ -147,7 +147,8 @@ int commands(QCoreApplication &app)
                                  QStringLiteral("Scrive una riga per ogni risposta in FILE (CSV)."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption name(QStringLiteral("nome"),
-                                  QStringLiteral("Con --esporta: solo le risposte di NOME."),
+                                  QStringLiteral("Con --esporta: solo le risposte di NOME; con --stampa: "
+                                                 "anche la sua pagina."),
                                   QStringLiteral("NOME"));
     const QCommandLineOption from(QStringLiteral("dal"),
                                   QStringLiteral("Con --esporta: dal giorno DATA compreso."),

@@ -3,6 +3,7 @@
 
 #include "preciseticker.h"
 #include "soundfiles.h"
+#include "yesno.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -124,11 +125,7 @@ Reply QtServices::messageBox(const QString &prompt, BoxStyle style, const QStrin
     box.setText(prompt);
     box.setTextFormat(Qt::PlainText);
     if (style == BoxStyle::YesNoQuestion) {
-        box.setIcon(QMessageBox::Question);
-        QPushButton *yes = box.addButton(QStringLiteral("&Sì"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-        box.setDefaultButton(no);
-        box.setEscapeButton(no);
+        QPushButton *yes = addYesNo(box);
         box.exec();
         return box.clickedButton() == yes ? Reply::Yes : Reply::No;
     }

@@ -5,6 +5,7 @@
 #include "registerwindow.h"
 
 #include "register.h"
+#include "yesno.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -31,10 +32,7 @@ bool askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    QPushButton *yes = box.addButton(QStringLiteral("&Sì"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
-    box.setEscapeButton(no);
+    QPushButton *yes = platform::addYesNo(box);
     box.exec();
     return box.clickedButton() == yes;
 }

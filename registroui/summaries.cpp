@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "summaries.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
 
@@ -68,11 +69,11 @@ QString factText(int n, const registro::Knowledge &k)
 
 QString factColour(const registro::Knowledge &k)
 {
-    if (k.answers == 0)
-        return QStringLiteral("#dddddd");
-    if (k.byHeart)
-        return QStringLiteral("#0072b2");
-    return k.right * 2 >= k.answers ? QStringLiteral("#56b4e9") : QStringLiteral("#e69f00");
+    static const QHash<QString, QString> colours = {{QStringLiteral("mai chiesto"), "#dddddd"},
+                                                    {QStringLiteral("sa a memoria"), "#0072b2"},
+                                                    {QStringLiteral("quasi"), "#56b4e9"},
+                                                    {QStringLiteral("da esercitare"), "#e69f00"}};
+    return colours.value(factState(k));
 }
 
 QString factTextColour(const registro::Knowledge &k)

@@ -30,12 +30,12 @@ while IFS= read -r -d '' path; do
         continue
     fi
     [ -f "$path" ] && ! [[ $path =~ $exempt ]] || continue
-    line=$(head -n 5 "$path" | grep -a -m 1 'SPDX')
-    [[ $line =~ $valid ]] || fail "$path has no valid SPDX line${line:+: $line}"
+    line=$(head -n 5 "$path" | grep -a -m 1 'SPD[X]')
+    [[ $line =~ $valid ]] || fail "$path has no valid licence line${line:+: $line}"
 done < <(git ls-files -z)
 # A formatter may also have mangled a licence line further down a file.
 while IFS= read -r hit; do
     [[ $hit =~ $valid ]] || fail "a mangled licence line: $hit"
-done < <(git grep -n -I 'SPDX' -- . ':!tests/hygiene.sh')
+done < <(git grep -n -I 'SPD[X]' -- . ':!tests/hygiene.sh')
 [ "$status" -eq 0 ] && echo "ok: no outward links, every file has its licence line"
 exit "$status"

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The chosen child: her chart, her races, her nine facts, the race the
+// teacher set for her, and the printed report.
+#include "registerwindow.h"
+
+#include "register.h"
+#include "report.h"
+#include "summaries.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QDateTimeAxis>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPrinter>
+#include <QScatterSeries>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QValueAxis>
+
+namespace registroui {
+
+namespace {
+// Full races as a line; the others as grey points, shown but not part of it.
+QChart *raceChart(const registro::Child &c)
+{
+    auto *chart = new QChart;
+    auto *full = new QLineSeries;
+    full->setName(QStringLiteral("finite con il tempo"));
+    auto *other = new QScatterSeries;
+    other->setName(QStringLiteral("altre"));
+    other->setColor(Qt::gray);
+    other->setMarkerSize(8);
+    int most = 1;
+    for (const registro::RaceRow &race : c.races) {
+        const double when = double(registro::fromTimestamp(race.started).toMSecsSinceEpoch());
+        (fullRace(race) ? static_cast<QXYSeries *>(full) : other)->append(when, race.right);
+        most = std::max(most, race.right);
+    }
+    full->setPointsVisible(true); // a single race is a point, not a line
+    chart->addSeries(full);
+    chart->addSeries(other);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto *x = new QDateTimeAxis;
+    if (c.races.size() == 1) {
+        const QDateTime only = registro::fromTimestamp(c.races.front().started);
+        x->setRange(only.addDays(-1), only.addDays(1));
+        x->setTickCount(3);
+    }
+    x->setFormat(QStringLiteral("dd/MM"));
+    x->setTitleText(QStringLiteral("Data"));
+    auto *y = new QValueAxis;
+    y->setRange(0, std::max(most, 5)); // whole numbers on the axis
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTitleText(QStringLiteral("Risposte esatte"));
+    // Small enough that the titles fit a chart on a 768-pixel screen.
+    QFont title = y->titleFont();
+    title.setPointSizeF(title.pointSizeF() * 0.8);
+    x->setTitleFont(title);
+    y->setTitleFont(title);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QXYSeries *series : {static_cast<QXYSeries *>(full), static_cast<QXYSeries *>(other)}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    return chart;
+}
+} // namespace
+
+void RegisterWindow::showChild(int row)
+{
+    const bool any = row >= 0 && row < m_children.size();
+    const registro::Child empty;
+    const registro::Child &c = any ? m_children[row] : empty;
+    m_childName->setText(c.name);
+    showChart(c);
+    m_races->setRowCount(0);
+    m_races->setRowCount(int(c.races.size()));
+    for (int i = 0; i < c.races.size(); ++i) {
+        const registro::RaceRow &race = c.races[c.races.size() - 1 - i]; // newest first
+        const QStringList cells = {
+            registro::fromTimestamp(race.started).toString(QStringLiteral("dd/MM/yyyy HH:mm")),
+            QString::number(race.right), QString::number(race.wrong),
+            QString::number(race.right + race.wrong),
+            race.adaptation.isEmpty()
+                ? race.ending
+                : QStringLiteral("%1, su misura (%2)").arg(race.ending, race.adaptation)};
+        for (int col = 0; col < cells.size(); ++col)
+            m_races->setItem(i, col, new QTableWidgetItem(cells[col]));
+    }
+    m_races->resizeColumnsToContents();
+    {
+        const QSignalBlocker quietLength(m_length), quietPractice(m_practice);
+        m_length->setValue(c.settings.minutes);
+        m_practice->setChecked(c.settings.practice);
+    }
+    // Her settings live in this account's register, where the drill reads them.
+    const bool settable = any && m_writable.contains(m_home);
+    for (QWidget *w : {static_cast<QWidget *>(m_length), static_cast<QWidget *>(m_practice)}) {
+        w->setEnabled(settable);
+        w->setToolTip(settable || !any ? QString()
+                                       : QStringLiteral("Si può cambiare solo nel registro di "
+                                                        "questo account."));
+    }
+    for (int n = 1; n <= 9; ++n) {
+        const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
+        m_facts[n - 1]->setText(any ? factText(n, k) : QString());
+        m_facts[n - 1]->setStyleSheet(
+            QStringLiteral("background: %1; color: %2;")
+                .arg(any ? factColour(k) : QStringLiteral("#eeeeee"), factTextColour(k)));
+    }
+    refreshMenus();
+}
+
+void RegisterWindow::showChart(const registro::Child &c)
+{
+    QChart *old = m_chart->chart();
+    m_chart->setChart(raceChart(c));
+    delete old;
+}
+
+void RegisterWindow::printTo(QPrinter &printer)
+{
+    const registro::Child *c = chosen();
+    QImage chart;
+    if (c) {
+        QChartView view(raceChart(*c));
+        view.resize(900, 420);
+        chart = view.grab().toImage();
+    }
+    printReport(printer, m_children, c, chart);
+}
+
+// A race set for her: its length, and practice on the facts she does not know.
+QWidget *RegisterWindow::buildSettings()
+{
+    auto *box = new QWidget;
+    auto *layout = new QGridLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_length = new QSpinBox;
+    m_length->setObjectName(QStringLiteral("durata"));
+    m_length->setRange(0, 20);
+    m_length->setSpecialValueText(QStringLiteral("senza tempo"));
+    auto *length = new QLabel(QStringLiteral("&Durata (minuti)"));
+    length->setBuddy(m_length);
+    m_practice = new QCheckBox(QStringLiteral("A&llenamento"));
+    m_practice->setObjectName(QStringLiteral("allenamento"));
+    auto *why = new QLabel(QStringLiteral(
+        "Durata: i minuti della sua gara (0: senza tempo, la gara finisce con Esci). "
+        "Allenamento: almeno metà delle domande sui fatti che non sa ancora a memoria. "
+        "Una gara diversa da quella di tutti (5 minuti, senza allenamento) non vale per il "
+        "record."));
+    why->setWordWrap(true);
+    QFont small = why->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    why->setFont(small);
+    layout->addWidget(length, 0, 0);
+    layout->addWidget(m_length, 0, 1);
+    layout->addWidget(m_practice, 0, 2);
+    layout->setColumnStretch(3, 1);
+    layout->addWidget(why, 1, 0, 1, 4);
+    connect(m_length, &QSpinBox::valueChanged, this, &RegisterWindow::storeSettings);
+    connect(m_practice, &QCheckBox::toggled, this, &RegisterWindow::storeSettings);
+    return box;
+}
+
+// Changes are kept at once, for her next race.
+void RegisterWindow::storeSettings()
+{
+    beginAction();
+    const int row = m_table->currentRow();
+    if (row < 0 || row >= m_children.size())
+        return;
+    registro::Child &c = m_children[row];
+    const registro::Adaptation wanted{m_length->value(), m_practice->isChecked()};
+    registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
+    const QString why = reg.isOpen() ? reg.setAdaptation(c.name, wanted) : reg.problem();
+    if (!why.isEmpty()) {
+        showProblem(
+            QStringLiteral("La gara su misura di %1 non è stata salvata: %2").arg(c.name, why));
+        return;
+    }
+    c.settings = wanted;
+    m_table->item(row, 0)->setText(nameCell(c));
+}
+
+QString RegisterWindow::nameCell(const registro::Child &c) const
+{
+    return c.settings.standard() ? c.name : QStringLiteral("%1 (su misura)").arg(c.name);
+}
+
+} // namespace registroui

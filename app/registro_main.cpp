@@ -103,7 +103,7 @@ int adapt(const QString &path, const QString &name, const QCommandLineParser &pa
     }
     if (parser.isSet(practice)) {
         const QString value = parser.value(practice).trimmed().toLower();
-        if (value != QLatin1String("sì") && value != QLatin1String("si") &&
+        if (value != QStringLiteral("sì") && value != QLatin1String("si") &&
             value != QLatin1String("no"))
             return refuse(
                 QStringLiteral("--allenamento %1: si scrive sì o no").arg(parser.value(practice)));
@@ -146,10 +146,11 @@ int commands(QCoreApplication &app)
     const QCommandLineOption out(QStringLiteral("esporta"),
                                  QStringLiteral("Scrive una riga per ogni risposta in FILE (CSV)."),
                                  QStringLiteral("FILE"));
-    const QCommandLineOption name(QStringLiteral("nome"),
-                                  QStringLiteral("Con --esporta: solo le risposte di NOME; con --stampa: "
-                                                 "anche la sua pagina."),
-                                  QStringLiteral("NOME"));
+    const QCommandLineOption name(
+        QStringLiteral("nome"),
+        QStringLiteral("Con --esporta: solo le risposte di NOME; con --stampa: "
+                       "anche la sua pagina."),
+        QStringLiteral("NOME"));
     const QCommandLineOption from(QStringLiteral("dal"),
                                   QStringLiteral("Con --esporta: dal giorno DATA compreso."),
                                   QStringLiteral("AAAA-MM-GG"));

@@ -11,6 +11,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -44,6 +45,9 @@ QChart *raceChart(const registro::Child &c)
     chart->addSeries(full);
     chart->addSeries(other);
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // Little room around the plot: on a small screen the axes' titles need it.
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
     auto *x = new QDateTimeAxis;
     if (c.races.size() == 1) {
         const QDateTime only = registro::fromTimestamp(c.races.front().started);
@@ -151,9 +155,8 @@ QWidget *RegisterWindow::buildSettings()
     m_practice = new QCheckBox(QStringLiteral("A&llenamento"));
     m_practice->setObjectName(QStringLiteral("allenamento"));
     auto *why = new QLabel(QStringLiteral(
-        "Durata: i minuti della sua gara (0: senza tempo, la gara finisce con Esci). "
-        "Allenamento: almeno metà delle domande sui fatti che non sa ancora a memoria. "
-        "Una gara diversa da quella di tutti (5 minuti, senza allenamento) non vale per il "
+        "Durata: i minuti della sua gara (0: senza tempo). Allenamento: almeno metà delle "
+        "domande sui fatti che non sa ancora a memoria. Una gara su misura non vale per il "
         "record."));
     why->setWordWrap(true);
     QFont small = why->font();

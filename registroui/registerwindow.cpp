@@ -85,7 +85,7 @@ QWidget *RegisterWindow::buildClass()
     m_notice = plainLabel();
     m_notice->setObjectName(QStringLiteral("avvisi"));
     m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
-    layout->addWidget(m_notice);
+    layout->addWidget(m_notice, 0, Qt::AlignTop); // alone on the page too, it stays a line
     auto *split = new QSplitter;
     m_classView = split;
     m_table = new QTableWidget(0, 5);
@@ -101,6 +101,10 @@ QWidget *RegisterWindow::buildClass()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->verticalHeader()->hide();
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setWordWrap(true);
+    // Two lines a row: the recent races and their trend wrap, never hide.
+    m_table->verticalHeader()->setDefaultSectionSize(2 * m_table->fontMetrics().lineSpacing() + 6);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showChild(row); });
     split->addWidget(m_table);
 
@@ -109,7 +113,7 @@ QWidget *RegisterWindow::buildClass()
     m_childName = plainLabel();
     childLayout->addWidget(m_childName);
     m_chart = new QChartView;
-    m_chart->setMinimumHeight(200);
+    m_chart->setMinimumHeight(220);
     childLayout->addWidget(m_chart, 1);
     // Every race with its counts and how it ended: one cut short says so.
     m_races = new QTableWidget(0, 5);
@@ -120,7 +124,7 @@ QWidget *RegisterWindow::buildClass()
     m_races->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_races->verticalHeader()->hide();
     m_races->horizontalHeader()->setStretchLastSection(true);
-    m_races->setMaximumHeight(130);
+    m_races->setMaximumHeight(100);
     childLayout->addWidget(m_races);
     childLayout->addWidget(buildSettings());
     auto *grid = new QGridLayout;
@@ -132,7 +136,7 @@ QWidget *RegisterWindow::buildClass()
     }
     childLayout->addLayout(grid);
     split->addWidget(child);
-    split->setSizes({430, 550});
+    split->setSizes({460, 520});
     layout->addWidget(split, 1);
     return page;
 }
@@ -162,13 +166,15 @@ void RegisterWindow::showRegisters(const QStringList &paths)
         const QString last =
             c.races.isEmpty()
                 ? QString()
-                : registro::fromTimestamp(c.races.back().started).toString("dd/MM/yyyy HH:mm");
+                : registro::fromTimestamp(c.races.back().started).toString("dd/MM/yyyy");
         const QStringList cells = {nameCell(c), QString::number(c.races.size()), last,
                                    QString::number(best), trend(c.races)};
         for (int col = 0; col < cells.size(); ++col)
             m_table->setItem(row, col, new QTableWidgetItem(cells[col]));
     }
     m_table->resizeColumnsToContents();
+    // The recent races wrap in their column rather than push it out of sight.
+    m_table->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
     m_pages->setCurrentIndex(1);
     // A register that cannot be read is not an empty class.
     const int unread = int(std::count_if(m_loadProblems.cbegin(), m_loadProblems.cend(),

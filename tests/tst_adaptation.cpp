@@ -186,6 +186,8 @@ void TestAdaptation::adattaRefusesBadValues_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
     QTest::newRow("two minutes") << QStringList{"--adatta", "Ugo", "--durata", "2"} << 0 << "";
+    QTest::newRow("practice, 'sì'")
+        << QStringList{"--adatta", "Ugo", "--allenamento", "sì"} << 0 << "";
     QTest::newRow("no clock, practice, 'si'")
         << QStringList{"--adatta", "Ugo", "--durata", "0", "--allenamento", "si"} << 0 << "";
     QTest::newRow("21 minutes") << QStringList{"--adatta", "Ugo", "--durata", "21"} << 1

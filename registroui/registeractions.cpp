@@ -69,8 +69,7 @@ void RegisterWindow::refreshMenus()
 {
     const bool mine = m_writable.contains(m_home) && m_paths == QStringList{m_home};
     m_recording->setEnabled(mine);
-    m_recording->setChecked(
-        mine && registro::Register::open(m_home, registro::Access::ReadOnly).recording());
+    m_recording->setChecked(mine && m_recordingOn);
     m_deleteChild->setEnabled(!m_writable.isEmpty() && chosen());
     m_deleteChild->setToolTip(m_writable.isEmpty() && !m_paths.isEmpty()
                                   ? QStringLiteral("Nessun registro aperto si può modificare: "
@@ -108,6 +107,7 @@ void RegisterWindow::toggleRecording()
     beginAction();
     registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
     const QString why = reg.isOpen() ? reg.setRecording(m_recording->isChecked()) : reg.problem();
+    m_recordingOn = reg.isOpen() && reg.recording();
     reg.close();
     refreshMenus();
     if (!why.isEmpty())

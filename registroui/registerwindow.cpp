@@ -150,6 +150,8 @@ void RegisterWindow::showRegisters(const QStringList &paths)
         // Opened for writing first: an older register is brought up to date.
         const registro::Register writer =
             registro::Register::open(path, registro::Access::ReadWrite);
+        if (path == m_home)
+            m_recordingOn = writer.isOpen() && writer.recording();
         if (writer.isOpen())
             m_writable << path;
         else if (!writer.damaged() && writer.version() > 0)

@@ -85,7 +85,8 @@ private:
     QString m_home;
     QStringList m_paths;
     QList<registro::Child> m_children;
-    QStringList m_writable; // the shown registers that can be changed
+    QStringList m_writable;     // the shown registers that can be changed
+    bool m_recordingOn = false; // read once a view, not at every click
     QStringList m_loadProblems;
     QStringList m_soundProblems;
     QStringList m_actionProblems;

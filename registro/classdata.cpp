@@ -30,10 +30,7 @@ struct Place {
 void readRegister(const Register &reg, std::map<QString, Child> &children,
                   QHash<QString, Place> &seen)
 {
-    // A version 1 race is a number, unique only in its own file.
-    const QString prefix = reg.version() == 1
-                               ? QFileInfo(reg.path()).canonicalFilePath() + QStringLiteral(":")
-                               : QString();
+    const QString prefix = schema::raceKeyPrefix(reg.version(), reg.path());
     QSqlQuery races(reg.database());
     races.setForwardOnly(true);
     races.exec(schema::racesQuery(reg.version()) + QStringLiteral(" ORDER BY started"));

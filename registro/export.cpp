@@ -36,24 +36,19 @@ struct Races {
     QHash<QString, QString> classNames; // by childKey
 };
 
-// A race's id made unique across files: a version 1 race is only a number.
-QString raceKey(const Register &reg, const QString &id)
-{
-    return reg.version() == 1 ? QFileInfo(reg.path()).canonicalFilePath() + u':' + id : id;
-}
-
 Races readRaces(const std::vector<Register> &regs, QString *why)
 {
     Races races;
     QList<std::pair<QString, QString>> starts; // (started, key)
     for (qsizetype r = 0; r < qsizetype(regs.size()) && why->isEmpty(); ++r) {
+        const QString prefix = schema::raceKeyPrefix(regs[r].version(), regs[r].path());
         QSqlQuery q(regs[r].database());
         q.setForwardOnly(true);
         if (!q.exec(schema::racesQuery(regs[r].version()) + QStringLiteral(" ORDER BY started")))
             *why =
                 QStringLiteral("registro %1: %2").arg(regs[r].path(), q.lastError().databaseText());
         while (q.next()) {
-            const QString key = raceKey(regs[r], q.value(0).toString());
+            const QString key = prefix + q.value(0).toString();
             if (races.home.contains(key))
                 continue;
             races.home.insert(key, r);
@@ -137,16 +132,23 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
         if (!q.exec(answersSql(regs[r].version(), filter)))
             return failed(QStringLiteral("registro %1: %2")
                               .arg(regs[r].path(), q.lastError().databaseText()));
+        const QString prefix = schema::raceKeyPrefix(regs[r].version(), regs[r].path());
+        // Rows come in time order, mostly several of one race in a row: what is
+        // decided for a race is kept until the next one.
+        QString race, name;
+        bool written = false;
+        int number = 0;
         while (q.next()) {
-            const QString key = raceKey(regs[r], q.value(2).toString());
-            if (races.home.value(key, -1) != r)
-                continue;
-            const QString child = races.child.value(key);
-            if (!wanted.isEmpty() && child != wanted)
-                continue;
-            file.write(
-                row(q, filter.classNames ? races.classNames.value(child) : q.value(1).toString(),
-                    races.number.value(key)));
+            if (const QString id = q.value(2).toString(); id != race) {
+                race = id;
+                const QString key = prefix + id;
+                const QString child = races.child.value(key);
+                written = races.home.value(key, -1) == r && (wanted.isEmpty() || child == wanted);
+                name = filter.classNames ? races.classNames.value(child) : q.value(1).toString();
+                number = races.number.value(key);
+            }
+            if (written)
+                file.write(row(q, name, number));
         }
         if (q.lastError().isValid())
             return failed(QStringLiteral("registro %1: %2")

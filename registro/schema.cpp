@@ -216,6 +216,11 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why)
     return ok;
 }
 
+QString raceKeyPrefix(int version, const QString &path)
+{
+    return version == 1 ? QFileInfo(path).canonicalFilePath() + u':' : QString();
+}
+
 QString racesQuery(int version)
 {
     if (version == 1)

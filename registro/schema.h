@@ -34,6 +34,9 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why);
 // number, typed, right, ms). A version 1 race's id is a number, unique only
 // within its own file.
 QString racesQuery(int version);
+// What makes a race's id unique across files, put before it: a version 1 race
+// is only a number in its own file, so its file names it; a UUID needs nothing.
+QString raceKeyPrefix(int version, const QString &path);
 QString answersQuery(int version);
 
 } // namespace registro::schema

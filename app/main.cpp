@@ -2,11 +2,14 @@
 #include "artwork.h"
 #include "program.h"
 #include "qtservices.h"
+#include "school.h"
 #include "translations.h"
 
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char *argv[])
 {
@@ -23,5 +26,12 @@ int main(int argc, char *argv[])
     platform::QtServices services(QStringLiteral("dieci"));
     drill::Program program(services);
     program.start();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // A sender held by a silent server was let go: nothing may be torn down
+    // under it.
+    if (!drill::school::finish(drill::school::ExitPatience)) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

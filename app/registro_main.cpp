@@ -6,10 +6,16 @@
 //   dieci-registro --cancella NOME     deletes one child's races and answers
 //   dieci-registro --stampa FILE.pdf [--nome NOME]   the window's report, as a PDF
 //   dieci-registro --adatta NOME [--durata MINUTI] [--allenamento sì|no]   her race
+//   dieci-registro --prepara-server CONNINFO   sets up the school's PostgreSQL database
+// With a school server in the account's own settings, --esporta (optionally
+// with --classe) and --cancella (with --classe) work on the server.
 // With no option it opens the window.
+#include "filesystems.h"
+#include "labsettings.h"
 #include "paths.h"
 #include "register.h"
 #include "registerwindow.h"
+#include "server.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -18,15 +24,73 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QPrinter>
+#include <QSqlDatabase>
+#include <QSysInfo>
 #include <QTableWidget>
 
 #include <csignal>
 #include <cstdio>
 
 namespace {
+int refuse(const QString &line)
+{
+    std::fprintf(stderr, "dieci-registro: %s\n", qPrintable(line));
+    return 1;
+}
+
+QString homeFolder()
+{
+    return platform::userDataFolder() + u'/';
+}
+
+// This computer's register: on a home shared by the lab, a file of its own.
 QString homeRegister()
 {
-    return registro::registerPath(platform::userDataFolder() + u'/');
+    const QString dir = homeFolder();
+    return registro::ownRegisterPath(dir,
+                                     platform::isNetworkFileSystem(platform::fileSystemTypeOf(dir)),
+                                     QSysInfo::machineHostName());
+}
+
+// What the teacher reads: every computer's file of this account.
+QStringList homeRegisters()
+{
+    const QStringList all = registro::registersIn(homeFolder());
+    return all.isEmpty() ? QStringList{homeRegister()} : all;
+}
+
+int prepareServer(const QString &conninfo)
+{
+    const registro::server::Prepared p = registro::server::prepare(conninfo);
+    if (!p.error.isEmpty())
+        return refuse(QStringLiteral("server: %1").arg(p.error));
+    std::printf("# /etc/xdg/dieci/dieci.conf (per tutto il laboratorio: i bambini possono solo "
+                "aggiungere gare)\n%s\n"
+                "# ~/.config/dieci/dieci.conf (solo nell'account dell'insegnante, chmod 600)\n%s",
+                qPrintable(p.labBlock), qPrintable(p.teacherBlock));
+    return 0;
+}
+
+int deleteOnServer(const QString &conninfo, const QString &className, const QString &name)
+{
+    if (className.trimmed().isEmpty())
+        return refuse(QStringLiteral("--cancella %1: sul server della scuola serve anche --classe")
+                          .arg(name));
+    const QString connection = QStringLiteral("dieci-cancella");
+    QString why = registro::server::connect(conninfo, connection);
+    int races = -1;
+    if (why.isEmpty())
+        races = registro::server::deleteChild(QSqlDatabase::database(connection, false),
+                                              className.trimmed(), name, &why);
+    QSqlDatabase::removeDatabase(connection);
+    if (races < 0)
+        return refuse(QStringLiteral("server: %1").arg(why));
+    if (races == 0)
+        return refuse(QStringLiteral("nessuna gara di %1 nella classe %2 sul server")
+                          .arg(name, className.trimmed()));
+    std::printf("Cancellate %d gare di %s (classe %s)\n", races, qPrintable(name),
+                qPrintable(className.trimmed()));
+    return 0;
 }
 
 bool wantsReport(int argc, char *argv[])
@@ -35,12 +99,6 @@ bool wantsReport(int argc, char *argv[])
         if (QByteArray(argv[i]).startsWith("--stampa"))
             return true;
     return false;
-}
-
-int refuse(const QString &line)
-{
-    std::fprintf(stderr, "dieci-registro: %s\n", qPrintable(line));
-    return 1;
 }
 
 int turnOn(const QString &path)
@@ -177,8 +235,26 @@ int commands(QCoreApplication &app)
         QStringLiteral("allenamento"),
         QStringLiteral("Con --adatta: sì, domande sui fatti da imparare; no, come tutti."),
         QStringLiteral("sì|no"));
-    parser.addOptions({on, out, name, from, to, erase, report, adaptFor, length, practice});
+    const QCommandLineOption prepare(
+        QStringLiteral("prepara-server"),
+        QStringLiteral("Prepara il database della scuola (PostgreSQL) raggiunto con CONNINFO "
+                       "come suo proprietario e stampa le impostazioni da copiare."),
+        QStringLiteral("CONNINFO"));
+    const QCommandLineOption inClass(
+        QStringLiteral("classe"), QStringLiteral("Sul server della scuola: solo la classe CLASSE."),
+        QStringLiteral("CLASSE"));
+    parser.addOptions(
+        {on, out, name, from, to, erase, report, adaptFor, length, practice, prepare, inClass});
     parser.process(app);
+    if (parser.isSet(prepare))
+        return prepareServer(parser.value(prepare));
+    // The teacher's own server; the lab's names the children's, which cannot read.
+    const platform::LabSettings settings = platform::readLabSettings();
+    const QString server = settings.ownServer;
+    if (parser.isSet(inClass) && server.isEmpty())
+        return refuse(QStringLiteral("--classe: nessun server della scuola nelle impostazioni di "
+                                     "questo account (%1)")
+                          .arg(platform::ownSettingsPath()));
 
     const QString path = homeRegister();
     if (parser.isSet(on))
@@ -188,7 +264,9 @@ int commands(QCoreApplication &app)
         if (const int status = adapt(path, parser.value(adaptFor), parser, length, practice))
             return status;
     if (parser.isSet(erase))
-        if (const int status = deleteChild(path, parser.value(erase)))
+        if (const int status = server.isEmpty() ? deleteChild(path, parser.value(erase))
+                                                : deleteOnServer(server, parser.value(inClass),
+                                                                 parser.value(erase)))
             return status;
     if (parser.isSet(report))
         if (const int status = print(path, parser.value(report), parser.value(name)))
@@ -197,7 +275,10 @@ int commands(QCoreApplication &app)
         registro::ExportFilter filter{parser.value(name), {}, {}};
         if (!dateOption(parser, from, &filter.from) || !dateOption(parser, to, &filter.to))
             return 1;
-        if (const QString error = registro::exportCsv(path, parser.value(out), filter);
+        if (const QString error =
+                server.isEmpty() ? registro::exportCsv(homeRegisters(), parser.value(out), filter)
+                                 : registro::server::exportCsv(server, parser.value(out), filter,
+                                                               parser.value(inClass).trimmed());
             !error.isEmpty())
             return refuse(error);
     }

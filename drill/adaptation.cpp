@@ -43,7 +43,7 @@ Plan readPlan(const QString &path, const QString &name)
 void Tavola::readAdaptation()
 {
     const QString path =
-        registro::registerPath(QDir::cleanPath(m_services.dataFolder()) + QStringLiteral("/"));
+        ownRegister(QDir::cleanPath(m_services.dataFolder()) + QStringLiteral("/"));
     auto reading = std::make_shared<std::future<Plan>>(
         std::async(std::launch::async, readPlan, path, m_state.PlayerName));
     m_readingAdaptation = [this, reading] {

@@ -4,6 +4,7 @@
 #include "answerbox.h"
 #include "captionlabel.h"
 #include "controltable.h"
+#include "labsettings.h"
 #include "numbers.h"
 #include "picturebutton.h"
 #include "practice.h"
@@ -11,6 +12,7 @@
 #include "recordfiles.h"
 #include "register.h"
 #include "runtimeerror.h"
+#include "school.h"
 #include "services.h"
 #include "tavolawindow.h"
 
@@ -42,6 +44,7 @@ void Tavola::load()
     m_boundary.atEnd([this] {
         if (m_register)
             m_register->finish();
+        school::finish(school::ExitPatience);
     });
     m_boundary.deliver([this] { Form_Load(); });
     if (!m_boundary.ended())
@@ -106,9 +109,7 @@ void Tavola::Form_Load()
     setCaption("lblpunti", stored.points);
     setCaption("lblnome", stored.name);
     setCaption("lblconto", clockText());
-    m_register = std::make_unique<registro::RaceRecorder>(registro::registerPath(m_state.WinDir),
-                                                          m_services.now(), m_state.PlayerName,
-                                                          m_adaptation.describe());
+    startRecording();
     // Decoded now, so the first answer's sound starts without delay.
     m_services.loadSound(soundPath("Esatto.wav"));
     m_services.loadSound(soundPath("no.wav"));
@@ -160,10 +161,35 @@ void Tavola::enableNext()
     m_window->cmdNext()->setFocus();
 }
 
+QString Tavola::ownRegister(const QString &dir) const
+{
+    const bool shared = platform::isNetworkFileSystem(m_services.fileSystemType(dir));
+    return registro::ownRegisterPath(dir, shared, m_services.computerName());
+}
+
+void Tavola::startRecording()
+{
+    // Read at every race: IT may have changed the lab's file meanwhile.
+    const platform::LabSettings lab = platform::readLabSettings();
+    const QString path = ownRegister(m_state.WinDir);
+    registro::RecorderOptions options;
+    options.className = lab.className;
+    options.create = lab.recordAlways;
+    if (!lab.server.isEmpty()) {
+        options.written = [] { school::poke(); };
+        school::start(path, lab.server, m_services.computerName());
+    }
+    m_register = std::make_unique<registro::RaceRecorder>(
+        path, m_services.now(), m_state.PlayerName, m_adaptation.describe(), std::move(options));
+}
+
 void Tavola::finishRecording(registro::Ending how, bool recordBeaten)
 {
     if (m_register)
         m_register->end(how, recordBeaten);
+    // The program ends with any ending but a new race.
+    if (how != registro::Ending::NewRace)
+        school::finish(school::ExitPatience);
 }
 
 QString Tavola::soundPath(const char *file) const

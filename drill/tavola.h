@@ -106,6 +106,9 @@ private:
 
     // Recording into the class register, when the teacher has turned it on.
     void finishRecording(registro::Ending how, bool recordBeaten);
+    void startRecording();
+    // The register this computer writes in dir (one of its own on a shared home).
+    QString ownRegister(const QString &dir) const;
     // adaptation.cpp: the race the teacher set for this child, if any.
     void readAdaptation();
     void countUpOneSecond();

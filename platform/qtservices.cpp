@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qtservices.h"
 
+#include "labsettings.h"
 #include "preciseticker.h"
 #include "soundfiles.h"
 #include "yesno.h"
@@ -55,6 +56,8 @@ struct QtServices::SoundCache {
     // One decoded effect per file, kept for the life of the program.
     QHash<QString, QSoundEffect *> effects;
     QObject owner;
+    QString school; // the lab's folder of sounds, read at the first sound
+    bool schoolRead = false;
 };
 
 QtServices::QtServices(QString title)
@@ -159,8 +162,16 @@ void QtServices::loadSound(const QString &path)
         return;
     // The teacher's own recording, kept in her data folder, comes first.
     QString complaint;
+    // Then the school's, which IT put in one folder for every account.
+    if (!m_sounds->schoolRead) {
+        m_sounds->school = readLabSettings().soundFolder;
+        m_sounds->schoolRead = true;
+    }
+    QString mine = dataFolder() + QStringLiteral("/suoni/") + QFileInfo(path).fileName();
+    if (!QFileInfo::exists(mine) && !m_sounds->school.isEmpty())
+        mine = m_sounds->school + u'/' + QFileInfo(path).fileName();
     const QString file =
-        chooseSound(path, dataFolder() + QStringLiteral("/suoni/") + QFileInfo(path).fileName(),
+        chooseSound(path, mine,
                     QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                         QStringLiteral("/dieci"),
                     &complaint);

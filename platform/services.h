@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "filesystems.h"
+
 #include <QDateTime>
 #include <QString>
+#include <QSysInfo>
 
 #include <functional>
 #include <memory>
@@ -63,6 +66,12 @@ public:
     virtual QString programFolder() const = 0;
     // The per-user folder where the record files live (may not exist yet).
     virtual QString dataFolder() const = 0;
+
+    // What kind of file system holds path (statfs's f_type), and this
+    // computer's name: a home shared by the lab's computers is written in a
+    // file per computer.
+    virtual quint32 fileSystemType(const QString &path) const { return fileSystemTypeOf(path); }
+    virtual QString computerName() const { return QSysInfo::machineHostName(); }
 
     // Stops the program at once: no handler, no unload, nothing runs after it.
     [[noreturn]] virtual void end(int status) = 0;

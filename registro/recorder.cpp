@@ -137,9 +137,14 @@ struct RaceRecorder::Worker {
         wake.notify_one();
     }
 
+    bool create = false;
+    std::function<void()> written;
+
     void run()
     {
-        Register reg = Register::open(path, Access::ReadWrite);
+        Register reg = create && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink()
+                           ? Register::create(path)
+                           : Register::open(path, Access::ReadWrite);
         bool ok = reg.isOpen() && reg.recording();
         if (!reg.isOpen())
             complain(path, reg.error());
@@ -155,6 +160,11 @@ struct RaceRecorder::Worker {
             lock.lock();
             if (outcome == Outcome::Written) {
                 jobs.erase(jobs.begin(), jobs.begin() + qsizetype(batch.size()));
+                if (written) {
+                    lock.unlock();
+                    written();
+                    lock.lock();
+                }
             } else if (outcome == Outcome::Failed) {
                 complain(path, why);
                 ok = false;
@@ -172,19 +182,24 @@ struct RaceRecorder::Worker {
 };
 
 RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QString &name,
-                           const QString &adaptation)
+                           const QString &adaptation, RecorderOptions options)
 {
-    // Off until the teacher turns it on; nothing here ever creates the file.
-    if (!QFileInfo::exists(path))
+    // Off until the teacher (or the lab's settings) turns it on.
+    if (!QFileInfo::exists(path) && !options.create)
         return;
     // Made here, never reused: registers of several computers merge without clashes.
     m_race = QUuid::createUuid().toString(QUuid::WithoutBraces);
     m_worker = std::make_unique<Worker>();
     m_worker->path = path;
+    m_worker->create = options.create;
+    m_worker->written = std::move(options.written);
+    const auto orNull = [](const QString &text) {
+        return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+    };
     m_worker->jobs.push_back(
-        {QStringLiteral("INSERT INTO races (id, started, name, adaptation) VALUES (?, ?, ?, ?)"),
-         {m_race, timestamp(start), name,
-          adaptation.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(adaptation)},
+        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, "
+                        "class) VALUES (?, ?, ?, ?, ?)"),
+         {m_race, timestamp(start), name, orNull(adaptation), orNull(options.className.trimmed())},
          {}});
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
 }

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace registro {
@@ -17,11 +18,22 @@ enum class Ending { Clock, Exit, NewRace, WindowClosed };
 // failure (damaged, not a register, full, read-only, a newer version) leaves
 // one line on standard error and stops recording this race; the race itself
 // goes on as ever.
+struct RecorderOptions {
+    // The class the race is played in, kept with it even when the school's
+    // server hears of it days later.
+    QString className;
+    // Records on an account whose register does not exist yet, making it (the
+    // lab's settings turned recording on for every account).
+    bool create = false;
+    // Called on the writer's thread after each commit: there is news to send.
+    std::function<void()> written;
+};
+
 class RaceRecorder {
 public:
     // adaptation: how the teacher set this child's race; empty for the race everyone plays.
     RaceRecorder(const QString &path, const QDateTime &start, const QString &name,
-                 const QString &adaptation = {});
+                 const QString &adaptation = {}, RecorderOptions options = {});
     ~RaceRecorder();
     RaceRecorder(const RaceRecorder &) = delete;
     RaceRecorder &operator=(const RaceRecorder &) = delete;

@@ -21,6 +21,37 @@ QString registerPath(const QString &dir)
     return dir + QLatin1String(FileName);
 }
 
+QString ownRegisterPath(const QString &dir, bool networkHome, const QString &computer)
+{
+    if (!networkHome)
+        return registerPath(dir);
+    QString name = computer;
+    for (QChar &c : name)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'_')
+            c = u'_';
+    if (name.isEmpty() || name.startsWith(u'.'))
+        name.prepend(QStringLiteral("pc"));
+    return dir + QStringLiteral("registro-%1.sqlite").arg(name);
+}
+
+bool perComputer(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.startsWith(QLatin1String("registro-")) && name.endsWith(QLatin1String(".sqlite"));
+}
+
+QStringList registersIn(const QString &dir)
+{
+    QStringList paths;
+    if (QFileInfo::exists(registerPath(dir)))
+        paths << registerPath(dir);
+    const QStringList own = QDir(dir).entryList({QStringLiteral("registro-*.sqlite")},
+                                                QDir::Files | QDir::System, QDir::Name);
+    for (const QString &name : own)
+        paths << dir + name;
+    return paths;
+}
+
 QString timestamp(const QDateTime &time)
 {
     return time.toString(StampFormat);
@@ -125,7 +156,7 @@ bool Register::upgrade()
     QFile::remove(copy);
     if (!QFile::copy(m_path, copy))
         why = QStringLiteral("impossibile copiare il registro in %1").arg(copy);
-    else if (schema::upgradeFromV1(db, &why)) {
+    else if (m_version == 1 ? schema::upgradeFromV1(db, &why) : schema::upgradeFromV2(db, &why)) {
         QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
         QFile::remove(copy);
         m_version = SchemaVersion;
@@ -162,7 +193,8 @@ Register Register::create(const QString &path)
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         QSqlQuery query(db);
         for (const QString &statement :
-             {QStringLiteral("PRAGMA journal_mode = WAL"),
+             {perComputer(path) ? QStringLiteral("PRAGMA journal_mode = DELETE")
+                                : QStringLiteral("PRAGMA journal_mode = WAL"),
               QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId),
               QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)})
             ok = ok && query.exec(statement);

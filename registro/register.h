@@ -5,17 +5,28 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace registro {
 
 // The class register: one SQLite file beside the record. It exists only once
 // the teacher has turned it on; the drill never creates it.
 inline constexpr char FileName[] = "registro.sqlite";
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 // Marks a SQLite file as a register of dieci ("DIEC").
 inline constexpr qint64 ApplicationId = 0x44494543;
 
 QString registerPath(const QString &dir); // dir ends with its separator
+// The register this computer writes in dir. A home on a network file system
+// is shared by many computers at once, and SQLite's locks do not hold across
+// them: there each computer keeps a file of its own, registro-<computer>.sqlite,
+// with a rollback journal, as WAL needs memory shared on one machine.
+QString ownRegisterPath(const QString &dir, bool networkHome, const QString &computer);
+// Whether path is one computer's file of a shared home, never put in WAL mode.
+bool perComputer(const QString &path);
+// Every register in dir: the account's and each computer's, which the teacher
+// reads together.
+QStringList registersIn(const QString &dir);
 
 // How times are stored: local time to the millisecond, sortable as text.
 QString timestamp(const QDateTime &time);

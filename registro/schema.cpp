@@ -23,15 +23,25 @@ const char *const AdaptationsTable =
     "CREATE TABLE IF NOT EXISTS adaptations (child TEXT PRIMARY KEY NOT NULL, "
     "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0)";
 
+// What the school's server has not confirmed yet, found without a scan.
+const char *const UnsentIndexes[] = {
+    "CREATE INDEX races_unsent ON races(id) WHERE sent < 2",
+    "CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
+};
+
 const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
-    "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT)",
+    "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT, "
+    "class TEXT, sent INTEGER NOT NULL DEFAULT 0)",
     "CREATE TABLE answers (race TEXT NOT NULL REFERENCES races(id) ON DELETE CASCADE, "
     "seq INTEGER NOT NULL, at TEXT NOT NULL, number INTEGER NOT NULL, typed TEXT NOT NULL, "
-    "right INTEGER NOT NULL, ms INTEGER NOT NULL, PRIMARY KEY (race, seq))",
+    "right INTEGER NOT NULL, ms INTEGER NOT NULL, sent INTEGER NOT NULL DEFAULT 0, "
+    "PRIMARY KEY (race, seq))",
     "CREATE INDEX answers_by_time ON answers(at)",
     "CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT)",
     AdaptationsTable,
+    UnsentIndexes[0],
+    UnsentIndexes[1],
 };
 
 const QString NotARegister = QStringLiteral("non è un registro di dieci");
@@ -201,7 +211,8 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why)
                             "SELECT ids.id, started, name, CASE ended WHEN 'tempo scaduto' THEN "
                             "'fine' ELSE ended END, record_beaten "
                             "FROM races_v1 JOIN ids ON ids.old = races_v1.id")) &&
-         run(QStringLiteral("INSERT INTO answers SELECT ids.id, ROW_NUMBER() OVER "
+         run(QStringLiteral("INSERT INTO answers (race, seq, at, number, typed, right, ms) "
+                            "SELECT ids.id, ROW_NUMBER() OVER "
                             "(PARTITION BY a.race ORDER BY a.id), a.at, a.number, a.typed, "
                             "a.right, a.ms FROM answers_v1 a JOIN ids ON ids.old = a.race")) &&
          run(QStringLiteral("DROP TABLE answers_v1")) &&
@@ -213,6 +224,31 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why)
             *why = q.lastError().databaseText();
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     }
+    return ok;
+}
+
+bool upgradeFromV2(QSqlDatabase &db, QString *why)
+{
+    QSqlQuery q(db);
+    const auto run = [&](const QString &sql) {
+        if (q.exec(sql))
+            return true;
+        *why = q.lastError().databaseText();
+        return false;
+    };
+    if (!run(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    // Races played before a class was known stay in this register only.
+    const bool ok = run(QStringLiteral("ALTER TABLE races ADD COLUMN class TEXT")) &&
+                    run(QStringLiteral("ALTER TABLE races ADD COLUMN sent INTEGER NOT NULL "
+                                       "DEFAULT 0")) &&
+                    run(QStringLiteral("ALTER TABLE answers ADD COLUMN sent INTEGER NOT NULL "
+                                       "DEFAULT 0")) &&
+                    run(QLatin1String(UnsentIndexes[0])) && run(QLatin1String(UnsentIndexes[1])) &&
+                    run(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
+                    run(QStringLiteral("COMMIT"));
+    if (!ok)
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     return ok;
 }
 

@@ -29,6 +29,10 @@ bool createTables(QSqlDatabase &db, QString *why);
 // Rewrites a version 1 register in the current format, in one transaction.
 bool upgradeFromV1(QSqlDatabase &db, QString *why);
 
+// Adds what version 3 knows: each race's class and what the school's server
+// has confirmed. In one transaction.
+bool upgradeFromV2(QSqlDatabase &db, QString *why);
+
 // The statements that read a register of a given version as the current one:
 // races (id, started, name, ending, record_beaten, adaptation) and answers (race, seq, at,
 // number, typed, right, ms). A version 1 race's id is a number, unique only

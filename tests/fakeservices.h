@@ -31,7 +31,9 @@ public:
     QString program = QStringLiteral("/nonexistent/dieci");
     QString data;
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(8, 30));
-    qint64 elapsed = 0; // the monotonic clock; tests move it on
+    qint64 elapsed = 0;          // the monotonic clock; tests move it on
+    quint32 fileSystem = 0xef53; // ext4 unless a test shares the home
+    QString computer = QStringLiteral("pc-01");
 
     // What happened.
     QList<Box> boxes;
@@ -61,6 +63,8 @@ public:
                                                  std::function<void()> onTick) override;
     QString programFolder() const override { return program; }
     QString dataFolder() const override { return data; }
+    quint32 fileSystemType(const QString &) const override { return fileSystem; }
+    QString computerName() const override { return computer; }
     [[noreturn]] void end(int status) override;
 
 private:

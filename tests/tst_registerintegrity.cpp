@@ -139,7 +139,7 @@ void TestRegisterIntegrity::damagedRegisterIsNeverWritten()
         // A race cut short: its answer lives only in the journal.
         RawWriter writer(origin);
         QVERIFY(writer.run("INSERT INTO races (id, started, name) VALUES ('r1', '2026', 'Ada')"));
-        QVERIFY(writer.run("INSERT INTO answers VALUES ('r1', 1, '2026', 3, '7', 1, 900)"));
+        QVERIFY(writer.run("INSERT INTO answers VALUES ('r1', 1, '2026', 3, '7', 1, 900, 0)"));
         if (damage == "drop")
             QVERIFY(writer.run("DROP TABLE settings"));
         settingsPage = ask(origin, "SELECT rootpage FROM sqlite_master WHERE name = 'settings'");
@@ -430,7 +430,7 @@ void TestRegisterIntegrity::upgradesAVersion1Register()
 
     const registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
     QVERIFY2(reg.isOpen(), qPrintable(reg.problem()));
-    QCOMPARE(ask(path, "PRAGMA user_version"), QString("2"));
+    QCOMPARE(ask(path, "PRAGMA user_version"), QString("3"));
     QVERIFY(!QFileInfo::exists(path + ".v1"));
     QCOMPARE(ask(path, "SELECT count(*), sum(length(id) = 36) FROM races"), QString("2|2"));
     const QList<registro::Child> upgraded = classOf(path);

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "classdata.h"
+#include "register.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// The school's register on its PostgreSQL server: every computer of the lab
+// adds races to it, the teachers read it.
+namespace registro::server {
+
+inline constexpr int ServerVersion = 1;
+
+// A libpq connection string, "key=value ..." or a postgresql:// URI, in parts.
+struct ConnInfo {
+    QString host;
+    int port = -1;
+    QString dbname;
+    QString user;
+    QString password;
+    QStringList options; // every other key=value, as libpq reads it
+    QString error;       // why the string cannot be read; empty when it can
+};
+ConnInfo parseConnInfo(const QString &text);
+// Back into "key=value ..." form, quoting values that need it.
+QString connInfoText(const ConnInfo &info);
+
+// Opens a connection named name on this thread and checks that the database
+// holds this version's tables. A server that does not answer gives up within
+// seconds rather than at the TCP timeout, and no statement runs for long.
+// Empty on success, else why on one line (the connection stays registered:
+// the caller removes it).
+QString connect(const QString &conninfo, const QString &name);
+
+// Makes or brings up to date the tables, functions and two roles in the
+// database that ownerConninfo reaches as its owner. Safe to run again: the
+// passwords made the first time are kept. On success the two settings blocks
+// to print (the lab's and the teacher's); else error says why.
+struct Prepared {
+    QString labBlock;
+    QString teacherBlock;
+    QString error;
+};
+Prepared prepare(const QString &ownerConninfo);
+
+// What the teacher's window shows, computed by the server. Each takes an
+// open connection and leaves why empty on success.
+struct ClassRow {
+    QString name;
+    int children = 0;
+    int races = 0;
+    QString lastStarted;
+};
+QList<ClassRow> classes(const QSqlDatabase &db, QString *why);
+// One class's children with every race counted, but no answers.
+QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString *why);
+// One child's answers, oldest first.
+QList<AnswerRow> answersOf(const QSqlDatabase &db, const QString &className, const QString &name,
+                           QString *why);
+// Deletes one child of a class, for good: a computer that sends her races
+// later adds nothing. The number of races deleted, or -1.
+int deleteChild(const QSqlDatabase &db, const QString &className, const QString &name,
+                QString *why);
+
+// The answers on the server as a CSV file, like exportCsv with a tenth
+// column, classe; className empty means every class. Empty on success, else
+// one line naming the CSV file.
+QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportFilter &filter,
+                  const QString &className);
+
+} // namespace registro::server

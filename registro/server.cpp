@@ -10,11 +10,14 @@
 #include <QUrlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <map>
 
 namespace registro::server {
 
 namespace {
+// How many answers to each fact judge whether a child knows it (knowledgeOf).
+constexpr int RecentAnswers = 20;
 // SQLSTATEs: the schema or the table is not there.
 const QStringList Missing = {"3F000", "42P01"};
 
@@ -420,31 +423,33 @@ QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString
                             q.value(7).toInt(), q.value(8).toInt(), q.value(5).toBool(),
                             q.value(6).toString()});
     }
+    // Of her answers, what the window judges her facts by: the last 20 of
+    // each, picked by the server. The rest never leave it.
+    q.prepare(
+        QStringLiteral(
+            "SELECT child, to_char(at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), number, correct, ms FROM "
+            "(SELECT r.child, a.at, a.seq, a.number, a.correct, a.ms, row_number() OVER (PARTITION "
+            "BY r.child, a.number ORDER BY a.at DESC, a.seq DESC) AS k FROM dieci.answers a JOIN "
+            "dieci.races r ON r.id = a.race WHERE r.class = ?) recent WHERE k <= %1 ORDER BY "
+            "child, "
+            "at, seq")
+            .arg(RecentAnswers));
+    q.addBindValue(className);
+    if (!q.exec()) {
+        *why = errorOf(q);
+        return {};
+    }
+    while (q.next())
+        children[q.value(0).toString()].answers.append({q.value(1).toString(), q.value(2).toInt(),
+                                                        q.value(3).toBool(),
+                                                        q.value(4).toLongLong()});
     QList<Child> list;
     for (auto &[key, child] : children)
         list.append(std::move(child));
+    std::sort(list.begin(), list.end(), [](const Child &a, const Child &b) {
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
     return list;
-}
-
-QList<AnswerRow> answersOf(const QSqlDatabase &db, const QString &className, const QString &name,
-                           QString *why)
-{
-    QList<AnswerRow> answers;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), a.number, "
-                             "a.correct, a.ms FROM dieci.answers a JOIN dieci.races r ON r.id = "
-                             "a.race WHERE r.class = ? AND r.child = ? ORDER BY a.at, a.seq"));
-    q.addBindValue(className);
-    q.addBindValue(childKey(name));
-    if (!q.exec()) {
-        *why = errorOf(q);
-        return answers;
-    }
-    while (q.next())
-        answers.append({q.value(0).toString(), q.value(1).toInt(), q.value(2).toBool(),
-                        q.value(3).toLongLong()});
-    return answers;
 }
 
 int deleteChild(const QSqlDatabase &db, const QString &className, const QString &name, QString *why)

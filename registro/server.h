@@ -55,11 +55,9 @@ struct ClassRow {
     QString lastStarted;
 };
 QList<ClassRow> classes(const QSqlDatabase &db, QString *why);
-// One class's children with every race counted, but no answers.
+// One class's children, sorted by name, with every race counted and, of
+// their answers, the last 20 to each fact: what knowledgeOf() needs.
 QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString *why);
-// One child's answers, oldest first.
-QList<AnswerRow> answersOf(const QSqlDatabase &db, const QString &className, const QString &name,
-                           QString *why);
 // Deletes one child of a class, for good: a computer that sends her races
 // later adds nothing. The number of races deleted, or -1.
 int deleteChild(const QSqlDatabase &db, const QString &className, const QString &name,

@@ -4,7 +4,9 @@
 // in the notice line.
 #include "registerwindow.h"
 
+#include "labsettings.h"
 #include "register.h"
+#include "server.h"
 #include "yesno.h"
 
 #include <QCheckBox>
@@ -16,6 +18,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
@@ -23,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QSqlDatabase>
 #include <QStackedWidget>
 #include <QTableWidget>
 
@@ -44,6 +48,11 @@ void RegisterWindow::buildMenus()
     file->addAction(QStringLiteral("&Apri un altro registro..."), this,
                     [this] { openOther(false); });
     file->addAction(QStringLiteral("A&ggiungi un registro..."), this, [this] { openOther(true); });
+    file->addSeparator();
+    file->addAction(QStringLiteral("Registro della s&cuola..."), this,
+                    &RegisterWindow::schoolDialog);
+    m_local = file->addAction(QStringLiteral("Registri di &questo account"), this,
+                              &RegisterWindow::showLocal);
     file->addSeparator();
     m_export = file->addAction(QStringLiteral("&Esporta..."), this, &RegisterWindow::exportDialog);
     m_print = file->addAction(QStringLiteral("&Stampa..."), this, &RegisterWindow::printDialog);
@@ -70,14 +79,15 @@ void RegisterWindow::refreshMenus()
     const bool mine = m_writable.contains(m_home) && m_paths == QStringList{m_home};
     m_recording->setEnabled(mine);
     m_recording->setChecked(mine && m_recordingOn);
-    m_deleteChild->setEnabled(!m_writable.isEmpty() && chosen());
-    m_deleteChild->setToolTip(m_writable.isEmpty() && !m_paths.isEmpty()
+    m_deleteChild->setEnabled((onServer() || !m_writable.isEmpty()) && chosen());
+    m_deleteChild->setToolTip(!onServer() && m_writable.isEmpty() && !m_paths.isEmpty()
                                   ? QStringLiteral("Nessun registro aperto si può modificare: "
                                                    "sono in sola lettura o danneggiati.")
                                   : QString());
     m_deleteAll->setEnabled(mine);
     m_export->setEnabled(!m_children.isEmpty());
     m_print->setEnabled(!m_children.isEmpty());
+    m_local->setEnabled(onServer());
 }
 
 void RegisterWindow::beginAction()
@@ -118,13 +128,27 @@ void RegisterWindow::deleteChild()
 {
     beginAction();
     const registro::Child *c = chosen();
-    if (!c || m_writable.isEmpty())
+    if (!c || (!onServer() && m_writable.isEmpty()))
         return;
     const QString name = c->name;
     const auto races = c->races.size();
     QString question = races == 1
                            ? QStringLiteral("Cancellare la gara di %1?").arg(name)
                            : QStringLiteral("Cancellare le %1 gare di %2?").arg(races).arg(name);
+    if (onServer()) {
+        question += QStringLiteral(" Spariscono dal registro della scuola (classe %1), per tutti "
+                                   "gli insegnanti.")
+                        .arg(m_className);
+        if (!confirm(question))
+            return;
+        QString why;
+        const int deleted = registro::server::deleteChild(
+            QSqlDatabase::database(m_connection, false), m_className, name, &why);
+        showClass(m_className);
+        if (deleted < 0)
+            showProblem(QStringLiteral("Le gare di %1 restano sul server: %2").arg(name, why));
+        return;
+    }
     if (m_paths.size() > 1)
         question += QStringLiteral(" Sparisce da tutti i %1 registri aperti.").arg(m_paths.size());
     if (!confirm(question))
@@ -191,7 +215,8 @@ bool RegisterWindow::exportTo(const QString &csv, bool chosenOnly, QDate from, Q
     beginAction();
     const registro::Child *c = chosen();
     const registro::ExportFilter filter{chosenOnly && c ? c->name : QString(), from, to, true};
-    const QString why = registro::exportCsv(m_paths, csv, filter);
+    const QString why = onServer() ? registro::server::exportCsv(m_server, csv, filter, m_className)
+                                   : registro::exportCsv(m_paths, csv, filter);
     if (!why.isEmpty())
         showProblem(QStringLiteral("Esportazione non riuscita: %1").arg(why));
     return why.isEmpty();
@@ -234,6 +259,50 @@ void RegisterWindow::exportDialog()
     if (!csv.isEmpty())
         exportTo(csv, one->isChecked(), someDays->isChecked() ? from->date() : QDate(),
                  someDays->isChecked() ? to->date() : QDate());
+}
+
+void RegisterWindow::showLocal()
+{
+    beginAction();
+    showRegisters(homeRegisters());
+    if (m_paths.isEmpty())
+        m_pages->setCurrentIndex(0);
+}
+
+// The school's server as the teacher reaches it; kept in her account only,
+// where no other account can read the password.
+void RegisterWindow::schoolDialog()
+{
+    beginAction();
+    registro::server::ConnInfo info =
+        registro::server::parseConnInfo(platform::readLabSettings().ownServer);
+    QDialog ask(this);
+    ask.setWindowTitle(QStringLiteral("Registro della scuola"));
+    auto *form = new QFormLayout(&ask);
+    auto *host = new QLineEdit(info.host);
+    auto *database = new QLineEdit(info.dbname);
+    auto *user = new QLineEdit(info.user);
+    auto *password = new QLineEdit(info.password);
+    password->setEchoMode(QLineEdit::Password);
+    form->addRow(new QLabel(QStringLiteral("I dati li dà chi cura i computer della scuola.")));
+    form->addRow(QStringLiteral("&Server"), host);
+    form->addRow(QStringLiteral("&Database"), database);
+    form->addRow(QStringLiteral("&Utente"), user);
+    form->addRow(QStringLiteral("&Password"), password);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    form->addRow(buttons);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    info.host = host->text().trimmed();
+    info.dbname = database->text().trimmed();
+    info.user = user->text().trimmed();
+    info.password = password->text();
+    const QString conninfo = registro::server::connInfoText(info);
+    if (const QString why = platform::storeOwnServer(conninfo); !why.isEmpty())
+        showProblem(QStringLiteral("Le impostazioni non sono state salvate: %1").arg(why));
+    showServer(conninfo);
 }
 
 void RegisterWindow::printDialog()

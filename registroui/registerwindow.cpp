@@ -1,19 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "registerwindow.h"
 
+#include "labsettings.h"
 #include "paths.h"
 #include "register.h"
+#include "server.h"
 #include "soundfiles.h"
 #include "summaries.h"
 
 #include <QChartView>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QSqlDatabase>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -54,12 +59,31 @@ RegisterWindow::RegisterWindow(QString home, QWidget *parent)
                                               "quello installato.")
                                    .arg(mine, QLatin1String(sound), why);
     }
-    if (QFileInfo::exists(m_home) || QFileInfo(m_home).isSymLink())
-        showRegisters({m_home});
+    if (const QStringList mine = homeRegisters(); !mine.isEmpty())
+        showRegisters(mine);
     showNotice();
     refreshMenus();
+    // A teacher with the school's server in her own settings sees it first.
+    if (const QString server = platform::readLabSettings().ownServer; !server.isEmpty())
+        showServer(server);
     // Fits a 1024 x 768 screen with its frame and panel.
     resize(1000, 680);
+}
+
+RegisterWindow::~RegisterWindow()
+{
+    if (!m_connection.isEmpty())
+        QSqlDatabase::removeDatabase(m_connection);
+}
+
+// This account's registers: its own and, on a home shared by the lab, every
+// computer's file beside it.
+QStringList RegisterWindow::homeRegisters() const
+{
+    QStringList paths = registro::registersIn(QFileInfo(m_home).path() + u'/');
+    if ((QFileInfo::exists(m_home) || QFileInfo(m_home).isSymLink()) && !paths.contains(m_home))
+        paths.prepend(m_home);
+    return paths;
 }
 
 QWidget *RegisterWindow::buildWelcome()
@@ -86,6 +110,21 @@ QWidget *RegisterWindow::buildClass()
     m_notice->setObjectName(QStringLiteral("avvisi"));
     m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
     layout->addWidget(m_notice, 0, Qt::AlignTop); // alone on the page too, it stays a line
+    // On the school's server: which class.
+    m_classRow = new QWidget;
+    auto *classLayout = new QHBoxLayout(m_classRow);
+    classLayout->setContentsMargins(0, 0, 0, 0);
+    m_classBox = new QComboBox;
+    m_classBox->setObjectName(QStringLiteral("classi"));
+    auto *classLabel = new QLabel(QStringLiteral("&Classe"));
+    classLabel->setBuddy(m_classBox);
+    classLayout->addWidget(classLabel);
+    classLayout->addWidget(m_classBox);
+    classLayout->addStretch();
+    connect(m_classBox, &QComboBox::activated, this,
+            [this](int index) { showClass(m_classBox->itemData(index).toString()); });
+    m_classRow->hide();
+    layout->addWidget(m_classRow);
     auto *split = new QSplitter;
     m_classView = split;
     m_table = new QTableWidget(0, 5);
@@ -143,6 +182,7 @@ QWidget *RegisterWindow::buildClass()
 
 void RegisterWindow::showRegisters(const QStringList &paths)
 {
+    leaveServer();
     m_paths = paths;
     m_loadProblems.clear();
     m_writable.clear();
@@ -158,6 +198,14 @@ void RegisterWindow::showRegisters(const QStringList &paths)
             m_loadProblems << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
     }
     m_children = registro::loadClass(paths, &m_loadProblems);
+    // A register that cannot be read is not an empty class.
+    const int unread = int(std::count_if(m_loadProblems.cbegin(), m_loadProblems.cend(),
+                                         [](const QString &p) { return !p.endsWith("lettura"); }));
+    showChildren(unread < paths.size() || paths.isEmpty());
+}
+
+void RegisterWindow::showChildren(bool readable)
+{
     m_table->setRowCount(0);
     m_table->setRowCount(int(m_children.size()));
     for (int row = 0; row < m_children.size(); ++row) {
@@ -178,14 +226,74 @@ void RegisterWindow::showRegisters(const QStringList &paths)
     // The recent races wrap in their column rather than push it out of sight.
     m_table->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
     m_pages->setCurrentIndex(1);
-    // A register that cannot be read is not an empty class.
-    const int unread = int(std::count_if(m_loadProblems.cbegin(), m_loadProblems.cend(),
-                                         [](const QString &p) { return !p.endsWith("lettura"); }));
-    m_classView->setVisible(unread < paths.size() || paths.isEmpty());
+    m_classView->setVisible(readable);
     showChild(m_children.isEmpty() ? -1 : 0);
     m_table->selectRow(0);
     showNotice();
     refreshMenus();
+}
+
+bool RegisterWindow::showServer(const QString &conninfo)
+{
+    const QString name = QStringLiteral("registro-scuola-%1").arg(quintptr(this));
+    leaveServer();
+    QString why = registro::server::connect(conninfo, name);
+    QList<registro::server::ClassRow> classes;
+    if (why.isEmpty())
+        classes = registro::server::classes(QSqlDatabase::database(name, false), &why);
+    if (!why.isEmpty()) {
+        QSqlDatabase::removeDatabase(name);
+        showProblem(QStringLiteral("Il registro della scuola non si può leggere (%1): qui sotto "
+                                   "i registri di questo account.")
+                        .arg(why));
+        return false;
+    }
+    m_server = conninfo;
+    m_connection = name;
+    m_classBox->clear();
+    for (const registro::server::ClassRow &c : classes)
+        m_classBox->addItem(
+            QStringLiteral("%1 (%2 bambini, %3 gare)").arg(c.name).arg(c.children).arg(c.races),
+            c.name);
+    m_classRow->show();
+    setWindowTitle(QStringLiteral("Registro di dieci - scuola"));
+    return showClass(classes.isEmpty() ? QString() : classes.first().name);
+}
+
+bool RegisterWindow::showClass(const QString &className)
+{
+    if (!onServer())
+        return false;
+    const int index = m_classBox->findData(className);
+    if (!className.isEmpty() && index < 0)
+        return false;
+    m_classBox->setCurrentIndex(index);
+    m_className = className;
+    m_paths.clear();
+    m_writable.clear();
+    m_loadProblems.clear();
+    QString why;
+    m_children = className.isEmpty()
+                     ? QList<registro::Child>{}
+                     : registro::server::loadClass(QSqlDatabase::database(m_connection, false),
+                                                   className, &why);
+    if (!why.isEmpty())
+        m_loadProblems << QStringLiteral("Registro della scuola: %1").arg(why);
+    else if (className.isEmpty())
+        m_loadProblems << QStringLiteral("Il registro della scuola non ha ancora nessuna gara.");
+    showChildren(why.isEmpty());
+    return why.isEmpty();
+}
+
+void RegisterWindow::leaveServer()
+{
+    if (m_connection.isEmpty())
+        return;
+    QSqlDatabase::removeDatabase(std::exchange(m_connection, {}));
+    m_server.clear();
+    m_className.clear();
+    m_classRow->hide();
+    setWindowTitle(QStringLiteral("Registro di dieci"));
 }
 
 void RegisterWindow::showNotice()

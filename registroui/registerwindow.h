@@ -10,6 +10,7 @@
 
 class QChartView;
 class QCheckBox;
+class QComboBox;
 class QSpinBox;
 class QLabel;
 class QPrinter;
@@ -30,9 +31,17 @@ class RegisterWindow : public QMainWindow {
 public:
     // home: the register of this account, which the window can turn on.
     explicit RegisterWindow(QString home, QWidget *parent = nullptr);
+    ~RegisterWindow() override;
 
     // Shows these registers, merged; deletes change every one of them that can be written.
     void showRegisters(const QStringList &paths);
+    // Shows the school's register on its server (a teacher's connection
+    // string): its classes, one at a time. When the server cannot be read the
+    // notice says why and the registers of this account stay shown.
+    bool showServer(const QString &conninfo);
+    // Chooses one of the server's classes.
+    bool showClass(const QString &className);
+    bool onServer() const { return !m_server.isEmpty(); }
 
     // Asks before anything is deleted; tests answer it without a box.
     std::function<bool(const QString &question)> confirm;
@@ -57,12 +66,16 @@ public:
     QLabel *fact(int number) const { return m_facts[number - 1]; }
     QAction *deleteChildAction() const { return m_deleteChild; }
     QAction *deleteAllAction() const { return m_deleteAll; }
+    QComboBox *classBox() const { return m_classBox; }
 
 private:
     // registerwindow.cpp: the pages and what they show.
     QWidget *buildWelcome();
     QWidget *buildClass();
     void showChild(int row);
+    // Fills the class table from m_children; readable false hides it.
+    void showChildren(bool readable);
+    void leaveServer();
     void showChart(const registro::Child &c);
     void showNotice();
     QWidget *buildSettings();
@@ -77,12 +90,20 @@ private:
     void openOther(bool merge);
     void exportDialog();
     void printDialog();
+    void schoolDialog();
+    void showLocal();
+    QStringList homeRegisters() const;
     // A new action begins: the problems of the last one are done with.
     void beginAction();
     void showProblem(const QString &text);
     const registro::Child *chosen() const;
 
     QString m_home;
+    QString m_server;     // the teacher's connection string, when on the server
+    QString m_connection; // its connection's name
+    QString m_className;  // the class shown, on the server
+    QComboBox *m_classBox = nullptr;
+    QWidget *m_classRow = nullptr;
     QStringList m_paths;
     QList<registro::Child> m_children;
     QStringList m_writable;     // the shown registers that can be changed
@@ -105,6 +126,7 @@ private:
     QAction *m_deleteAll = nullptr;
     QAction *m_export = nullptr;
     QAction *m_print = nullptr;
+    QAction *m_local = nullptr;
 };
 
 } // namespace registroui

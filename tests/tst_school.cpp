@@ -7,14 +7,18 @@
 #include "recorder.h"
 #include "register.h"
 #include "registertest.h"
+#include "registerwindow.h"
 #include "sender.h"
 #include "server.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
+#include <QTableWidget>
 #include <QTest>
 
 #include <csignal>
@@ -106,6 +110,7 @@ private slots:
     void drillSendsItsRaceWithItsClass();
     void teacherReadsAndDeletesOnTheServer();
     void exportFromTheServerAgreesWithTheRegister();
+    void teachersWindowOnTheServer();
 
 private:
     bool needServer();
@@ -528,7 +533,9 @@ void TestSchool::teacherReadsAndDeletesOnTheServer()
         QCOMPARE(klass[0].races[0].right, 6);
         QCOMPARE(klass[0].races[0].wrong, 2);
         QCOMPARE(klass[0].races[1].ending, QString(registro::Interrupted));
-        QCOMPARE(registro::server::answersOf(db, "3A", "ADA", &why).size(), 12);
+        // Of her answers, only what judges her facts comes over: 12 here, all of them.
+        QCOMPARE(klass[0].answers.size(), 12);
+        QCOMPARE(registro::knowledgeOf(klass[0].answers, 2).answers, 2);
         QCOMPARE(registro::server::deleteChild(db, "3A", "ada", &why), 2);
         QCOMPARE(registro::server::deleteChild(db, "3A", "ada", &why), 0);
     }
@@ -567,6 +574,64 @@ void TestSchool::exportFromTheServerAgreesWithTheRegister()
     // Another class: the header alone.
     QCOMPARE(registro::server::exportCsv(teacher, remote, {}, "5C"), QString());
     QCOMPARE(fileBytes(remote).count('\n'), 1);
+}
+
+void TestSchool::teachersWindowOnTheServer()
+{
+    if (!needServer())
+        QSKIP(qPrintable(m_pgProblem));
+    const QString children = prepared("finestra");
+    QTemporaryDir tmp;
+    const QString path = tmp.path() + "/registro.sqlite";
+    recordRace(path, "Ada", "3A", 6);
+    recordRace(path, "Bea", "3A", 2);
+    recordRace(path, "Ciro", "4B", 3);
+    QVERIFY(registro::Sender(path, children, "pc-01").sendNow(30s));
+    const QString teacher =
+        roleConnInfo(registro::server::prepare(m_pg.ownerConnInfo("finestra")).teacherBlock);
+
+    // A wrong password: said in the notice; this account's register stays shown.
+    registro::server::ConnInfo wrong = registro::server::parseConnInfo(teacher);
+    wrong.password = "sbagliata";
+    writeSettings(ownFile(), "[registro]\nserver=\"" + registro::server::connInfoText(wrong) +
+                                 "\"\n# sbagliata\n");
+    {
+        registroui::RegisterWindow window(path);
+        QVERIFY(!window.onServer());
+        QVERIFY2(window.notice()->text().startsWith("Il registro della scuola non si può leggere"),
+                 qPrintable(window.notice()->text()));
+        QCOMPARE(window.classTable()->rowCount(), 3);
+    }
+
+    writeSettings(ownFile(), "[registro]\nserver=\"" + teacher + "\"\n");
+    registroui::RegisterWindow window(tmp.path() + "/nessuno.sqlite");
+    QVERIFY(window.onServer());
+    QCOMPARE(window.classBox()->count(), 2);
+    QCOMPARE(window.classBox()->currentData().toString(), QString("3A"));
+    QCOMPARE(window.classTable()->rowCount(), 2);
+    QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ada"));
+    QCOMPARE(window.classTable()->item(0, 3)->text(), QString("5")); // her best race
+    QVERIFY(window.showClass("4B"));
+    QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ciro"));
+    QVERIFY(window.showClass("3A"));
+    const QString csv = tmp.path() + "/3A.csv";
+    QVERIFY(window.exportTo(csv, false));
+    QCOMPARE(fileBytes(csv).count('\n'), 1 + 6 + 2);
+    QVERIFY(fileBytes(csv).contains(";Bea;2;"));
+    // Deleting asks, then works on the server, for every teacher.
+    QStringList asked;
+    window.confirm = [&asked](const QString &question) {
+        asked << question;
+        return true;
+    };
+    QVERIFY(window.choose("Bea"));
+    QVERIFY(!window.deleteAllAction()->isEnabled());
+    window.deleteChild();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked[0].contains("registro della scuola (classe 3A)"), qPrintable(asked[0]));
+    QCOMPARE(window.classTable()->rowCount(), 1);
+    QCOMPARE(m_pg.psql("finestra", "SELECT string_agg(name, ',' ORDER BY name) FROM dieci.races"),
+             QString("Ada,Ciro"));
 }
 
 int main(int argc, char *argv[])

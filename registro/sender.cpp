@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace registro {
@@ -170,20 +171,28 @@ struct Sender::State {
     std::thread thread;
     bool joined = false; // by the owner's thread only
 
-    // One round: every unsent row, batch by batch. Empty when all is sent.
-    QString round(Register &local, const QString &server, bool &connected)
+    // Why a round stopped. The register's own problems are the drill's
+    // writer's to tell (a register being made is one, for a moment); only
+    // the server's are this thread's.
+    struct Failure {
+        QString why;
+        bool server = false;
+    };
+
+    // One round: every unsent row, batch by batch. No failure when all is sent.
+    std::optional<Failure> round(Register &local, const QString &server, bool &connected)
     {
         if (!local.isOpen()) {
             if (!QFileInfo::exists(path))
                 return {};
             local = Register::open(path, Access::ReadWrite);
             if (!local.isOpen())
-                return local.problem();
+                return Failure{local.problem()};
         }
         if (!connected) {
             if (QString why = server::connect(conninfo, server); !why.isEmpty()) {
                 QSqlDatabase::removeDatabase(server);
-                return why;
+                return Failure{why, true};
             }
             connected = true;
         }
@@ -191,12 +200,14 @@ struct Sender::State {
             {
                 const std::lock_guard lock(mutex);
                 if (stop)
-                    return QStringLiteral("interrotto");
+                    return Failure{QStringLiteral("interrotto")};
             }
             QString why;
             const Outbox box = sending::collect(local, computer, &why);
-            if (!why.isEmpty())
-                return local.path() + QStringLiteral(": ") + why;
+            if (!why.isEmpty()) {
+                local.close();
+                return Failure{why};
+            }
             if (box.empty())
                 return {};
             why = sending::deliver(QSqlDatabase::database(server, false), box);
@@ -204,10 +215,12 @@ struct Sender::State {
                 // A fresh connection next time: this one may be half dead.
                 connected = false;
                 QSqlDatabase::removeDatabase(server);
-                return why;
+                return Failure{why, true};
             }
-            if (why = sending::mark(local, box); !why.isEmpty())
-                return local.path() + QStringLiteral(": ") + why;
+            if (why = sending::mark(local, box); !why.isEmpty()) {
+                local.close();
+                return Failure{why};
+            }
         }
     }
 
@@ -233,26 +246,27 @@ struct Sender::State {
                 poked = false;
                 ++started;
             }
-            const QString why = round(local, server, connected);
+            const std::optional<Failure> failure = round(local, server, connected);
             std::unique_lock lock(mutex);
-            if (why.isEmpty()) {
+            if (!failure) {
                 sent = !poked;
                 pause = FirstPause;
                 retryAt = Clock::time_point::max();
             } else {
                 sent = false;
-                if (!said)
+                if (failure->server && !said) {
                     std::fprintf(stderr,
                                  "dieci: server della scuola: %s; le gare restano nel registro %s "
                                  "e partono appena il server risponde\n",
-                                 qPrintable(why), qPrintable(path));
-                said = true;
+                                 qPrintable(failure->why), qPrintable(path));
+                    said = true;
+                }
                 retryAt = Clock::now() + pause;
                 pause = std::min<Clock::duration>(pause * 2, LongestPause);
             }
             ended = started;
             settled.notify_all();
-            if (finishing && (!why.isEmpty() || !poked))
+            if (finishing && (failure || !poked))
                 break;
         }
         local.close();

@@ -17,6 +17,7 @@
 #include "tavolawindow.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPointer>
 
 namespace drill {
@@ -46,6 +47,10 @@ void Tavola::load()
             m_register->finish();
         school::finish(school::ExitPatience);
     });
+    // What an earlier run left unsent goes now, while the child types her name.
+    if (const platform::LabSettings lab = platform::readLabSettings(); !lab.server.isEmpty())
+        school::start(ownRegister(QDir::cleanPath(m_services.dataFolder()) + u'/'), lab.server,
+                      m_services.computerName());
     m_boundary.deliver([this] { Form_Load(); });
     if (!m_boundary.ended())
         m_window->showMaximized();

@@ -222,7 +222,7 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
         QSaveFile file(csvPath);
         const auto run = [&](const QString &sql) {
             if (why.isEmpty() && !q.exec(sql))
-                why = QStringLiteral("server: %1").arg(q.lastError().databaseText().simplified());
+                why = QStringLiteral("server: %1").arg(errorLine(q.lastError()));
             return why.isEmpty();
         };
         if (!why.isEmpty())

@@ -104,12 +104,12 @@ QString deliver(const QSqlDatabase &server, const Outbox &outbox)
         return q.exec();
     };
     if (!db.transaction())
-        return db.lastError().databaseText().simplified();
+        return server::errorLine(db.lastError());
     if (call("add_races", outbox.races) && call("add_answers", outbox.answers) && db.commit())
         return {};
-    const QString why = (q.lastError().isValid() ? q.lastError() : db.lastError()).databaseText();
+    const QString why = server::errorLine(q.lastError().isValid() ? q.lastError() : db.lastError());
     db.rollback();
-    return why.simplified();
+    return why;
 }
 
 QString mark(const Register &local, const Outbox &outbox)

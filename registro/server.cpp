@@ -23,7 +23,11 @@ const QStringList Missing = {"3F000", "42P01"};
 
 QString oneLine(const QString &text)
 {
-    return text.simplified();
+    // Qt adds the SQLSTATE in brackets, empty when the connection broke.
+    QString line = text.simplified();
+    if (line.endsWith(QLatin1String(" ()")))
+        line.chop(3);
+    return line;
 }
 
 QString errorOf(const QSqlQuery &query)
@@ -198,6 +202,11 @@ QString open(const QString &conninfo, const QString &name)
     return {};
 }
 } // namespace
+
+QString errorLine(const QSqlError &error)
+{
+    return oneLine(error.databaseText());
+}
 
 ConnInfo parseConnInfo(const QString &text)
 {

@@ -5,6 +5,7 @@
 #include "register.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ struct ConnInfo {
     QString error;       // why the string cannot be read; empty when it can
 };
 ConnInfo parseConnInfo(const QString &text);
+// The server's error on one line, as stderr and the notice line show it.
+QString errorLine(const QSqlError &error);
 // Back into "key=value ..." form, quoting values that need it.
 QString connInfoText(const ConnInfo &info);
 

@@ -32,6 +32,8 @@ export DISPLAY=":$(cat "$work/display")"
 printf '<JWM><FocusModel>click</FocusModel><Desktops width="1" height="1"/></JWM>\n' >"$work/jwmrc"
 jwm -f "$work/jwmrc" >/dev/null 2>&1 &
 export XDG_RUNTIME_DIR="$work/run" HOME="$work/home"
+# The machine's own lab settings (/etc/xdg/dieci) are not this test's.
+export XDG_CONFIG_DIRS="$work/xdg" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
 # Whatever the caller runs its other tests on, this one needs the X server.
 export QT_QPA_PLATFORM=xcb

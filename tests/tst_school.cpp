@@ -97,6 +97,7 @@ private slots:
     void readsConnectionStrings();
     void labSettingsAndTheAccountsOwn_data();
     void labSettingsAndTheAccountsOwn();
+    void teachersServerIsKeptPrivate();
     void sharedHomeGetsAFilePerComputer_data();
     void sharedHomeGetsAFilePerComputer();
 
@@ -251,6 +252,24 @@ void TestSchool::labSettingsAndTheAccountsOwn()
     }
 }
 
+void TestSchool::teachersServerIsKeptPrivate()
+{
+    // Her other settings stay; the password is readable by her account alone.
+    writeSettings(ownFile(), "[registro]\nclasse=4B\n");
+    QFile::setPermissions(ownFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    const QString conninfo = "host=server dbname=scuola user=docenti password='a b'";
+    QCOMPARE(platform::storeOwnServer(conninfo), QString());
+    QCOMPARE(QFileInfo(ownFile()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+             QFile::Permissions());
+    const platform::LabSettings s = platform::readLabSettings();
+    QCOMPARE(s.ownServer, conninfo);
+    QCOMPARE(s.className, QString("4B"));
+    // A file it cannot read is not overwritten with the server alone.
+    writeSettings(ownFile(), "[registro\nclasse=4B\n");
+    QVERIFY(platform::storeOwnServer(conninfo).contains("file non valido"));
+    QCOMPARE(fileBytes(ownFile()), QByteArray("[registro\nclasse=4B\n"));
+}
+
 void TestSchool::sharedHomeGetsAFilePerComputer_data()
 {
     QTest::addColumn<quint32>("fileSystem");
@@ -286,6 +305,11 @@ void TestSchool::sharedHomeGetsAFilePerComputer()
     QCOMPARE(ask(path, "SELECT class, ending, (SELECT count(*) FROM answers) FROM races"),
              QString("3A|uscita|1"));
     QCOMPARE(registro::registersIn(race.fake.data + '/'), QStringList{path});
+    // The teacher reads every computer's file of the account together.
+    const QString other = race.fake.data + "/registro-pc-02.sqlite";
+    QVERIFY(QFile::copy(path, other));
+    QCOMPARE(registro::registersIn(race.fake.data + '/').size(), 2);
+    QVERIFY(registro::registersIn(race.fake.data + '/').contains(other));
 }
 
 void TestSchool::preparingTwiceKeepsTheLines()
@@ -361,6 +385,8 @@ void TestSchool::badServerKeepsEverythingLocal_data()
                                     << "password authentication failed";
     QTest::newRow("nobody on the port") << "port=1"
                                         << "Connection refused";
+    QTest::newRow("unknown host") << "host=dieci.invalid"
+                                  << "dieci.invalid";
     QTest::newRow("TLS required, not offered") << "sslmode=require"
                                                << "SSL";
     QTest::newRow("no tables") << "dbname=vuoto"
@@ -385,6 +411,8 @@ void TestSchool::badServerKeepsEverythingLocal()
     const QString key = change.section('=', 0, 0), value = change.section('=', 1);
     if (key == "password")
         info.password = value;
+    else if (key == "host")
+        info.host = value;
     else if (key == "port")
         info.port = value.toInt();
     else if (key == "dbname")

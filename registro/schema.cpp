@@ -129,6 +129,16 @@ Check checkContents(QSqlDatabase &db)
     c.damaged = !c.why.isEmpty();
     return c;
 }
+// Runs statements on one query; the first failure's text goes into why.
+auto statementsOn(QSqlQuery &q, QString *why)
+{
+    return [&q, why](const QString &sql) {
+        if (q.exec(sql))
+            return true;
+        *why = q.lastError().databaseText();
+        return false;
+    };
+}
 } // namespace
 
 QString newConnectionName()
@@ -183,12 +193,7 @@ bool createTables(QSqlDatabase &db, QString *why)
 bool upgradeFromV1(QSqlDatabase &db, QString *why)
 {
     QSqlQuery q(db);
-    const auto run = [&](const QString &sql) {
-        if (q.exec(sql))
-            return true;
-        *why = q.lastError().databaseText();
-        return false;
-    };
+    const auto run = statementsOn(q, why);
     if (!run(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
     bool ok = run(QStringLiteral("ALTER TABLE answers RENAME TO answers_v1")) &&
@@ -230,12 +235,7 @@ bool upgradeFromV1(QSqlDatabase &db, QString *why)
 bool upgradeFromV2(QSqlDatabase &db, QString *why)
 {
     QSqlQuery q(db);
-    const auto run = [&](const QString &sql) {
-        if (q.exec(sql))
-            return true;
-        *why = q.lastError().databaseText();
-        return false;
-    };
+    const auto run = statementsOn(q, why);
     if (!run(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
     // Races played before a class was known stay in this register only.

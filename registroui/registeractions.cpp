@@ -41,6 +41,18 @@ bool askYesNo(QWidget *parent, const QString &title, const QString &text)
     return box.clickedButton() == yes;
 }
 
+namespace {
+// OK and Annulla under a form; whether OK closed it.
+bool accepted(QDialog &dialog, QFormLayout *form)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    return dialog.exec() == QDialog::Accepted;
+}
+} // namespace
+
 void RegisterWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
@@ -247,11 +259,7 @@ void RegisterWindow::exportDialog()
     form->addRow(someDays);
     form->addRow(QStringLiteral("&Dal"), from);
     form->addRow(QStringLiteral("A&l"), to);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    form->addRow(buttons);
-    if (ask.exec() != QDialog::Accepted)
+    if (!accepted(ask, form))
         return;
     const QString csv = QFileDialog::getSaveFileName(
         this, QStringLiteral("Esporta le risposte"), QFileInfo(m_home).path() + "/gare.csv",
@@ -289,11 +297,7 @@ void RegisterWindow::schoolDialog()
     form->addRow(QStringLiteral("&Database"), database);
     form->addRow(QStringLiteral("&Utente"), user);
     form->addRow(QStringLiteral("&Password"), password);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    form->addRow(buttons);
-    if (ask.exec() != QDialog::Accepted)
+    if (!accepted(ask, form))
         return;
     info.host = host->text().trimmed();
     info.dbname = database->text().trimmed();

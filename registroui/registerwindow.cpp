@@ -43,10 +43,20 @@ RegisterWindow::RegisterWindow(QString home, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Registro di dieci"));
     confirm = [this](const QString &question) { return askYesNo(this, windowTitle(), question); };
-    m_pages = new QStackedWidget(this);
+    // The notice line stands above every page: a problem is seen on the
+    // welcome page too (a school's server that does not answer, say).
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_notice = plainLabel();
+    m_notice->setObjectName(QStringLiteral("avvisi"));
+    m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
+    column->addWidget(m_notice);
+    m_pages = new QStackedWidget;
     m_pages->addWidget(buildWelcome());
     m_pages->addWidget(buildClass());
-    setCentralWidget(m_pages);
+    column->addWidget(m_pages, 1);
+    setCentralWidget(central);
     buildMenus();
     // The teacher's own sounds, judged by the drill's own rule.
     const QString mine = platform::userDataFolder() + QStringLiteral("/suoni/");
@@ -92,9 +102,13 @@ QWidget *RegisterWindow::buildWelcome()
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(plainLabel(
         QStringLiteral("Il registro conserva, per ogni gara giocata con questo account, il nome "
-                       "scritto dal bambino, l'ora, ogni risposta e il tempo impiegato. Resta solo "
-                       "su questo computer, nel file %1.")
-            .arg(QDir::toNativeSeparators(m_home))));
+                       "scritto dal bambino, l'ora, ogni risposta e il tempo impiegato, nel file "
+                       "%1.%2")
+            .arg(QDir::toNativeSeparators(m_home),
+                 platform::readLabSettings().server.isEmpty()
+                     ? QStringLiteral(" Resta solo su questo computer.")
+                     : QStringLiteral(" Le impostazioni del laboratorio mandano le gare anche "
+                                      "al registro della scuola."))));
     auto *on = new QPushButton(QStringLiteral("&Attiva il registro"));
     connect(on, &QPushButton::clicked, this, &RegisterWindow::turnOn);
     layout->addWidget(on, 0, Qt::AlignLeft);
@@ -106,10 +120,6 @@ QWidget *RegisterWindow::buildClass()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    m_notice = plainLabel();
-    m_notice->setObjectName(QStringLiteral("avvisi"));
-    m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
-    layout->addWidget(m_notice, 0, Qt::AlignTop); // alone on the page too, it stays a line
     // On the school's server: which class.
     m_classRow = new QWidget;
     auto *classLayout = new QHBoxLayout(m_classRow);

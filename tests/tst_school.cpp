@@ -631,6 +631,12 @@ void TestSchool::teachersWindowOnTheServer()
                  qPrintable(window.notice()->text()));
         QCOMPARE(window.classTable()->rowCount(), 3);
     }
+    {
+        // With no register of its own, the welcome page shows the notice too.
+        registroui::RegisterWindow window(tmp.path() + "/nessuno.sqlite");
+        QVERIFY(window.notice()->isVisibleTo(&window));
+        QVERIFY(window.notice()->text().startsWith("Il registro della scuola"));
+    }
 
     writeSettings(ownFile(), "[registro]\nserver=\"" + teacher + "\"\n");
     registroui::RegisterWindow window(tmp.path() + "/nessuno.sqlite");

@@ -11,8 +11,8 @@
 #include "services.h"
 
 #include <QDir>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <future>
 
 namespace drill {
@@ -23,29 +23,34 @@ struct Plan {
     QList<FactWeight> toLearn;
 };
 
-// From the register as it stands when the race begins; the standard race when
-// there is none or it cannot be read (the recorder says why).
-Plan readPlan(const QString &path, const QString &name)
+// From the registers as they stand when the race begins (on a shared home,
+// every computer's file); the standard race when there is none or none can
+// be read (the recorder says why).
+Plan readPlan(const QString &dir, const QString &name)
 {
     Plan plan;
-    if (!QFileInfo::exists(path))
+    const QStringList paths = registro::registersIn(dir);
+    plan.adaptation = registro::latestAdaptation(paths, name);
+    if (!plan.adaptation.practice)
         return plan;
-    const registro::Register reg = registro::Register::open(path, registro::Access::ReadOnly);
-    if (!reg.isOpen())
-        return plan;
-    plan.adaptation = reg.adaptation(name);
-    if (plan.adaptation.practice)
-        plan.toLearn = factsToLearn(registro::answersOf(reg, name));
+    QList<registro::AnswerRow> answers;
+    for (const QString &path : paths)
+        if (const registro::Register reg =
+                registro::Register::open(path, registro::Access::ReadOnly);
+            reg.isOpen())
+            answers += registro::answersOf(reg, name);
+    std::stable_sort(answers.begin(), answers.end(),
+                     [](const auto &a, const auto &b) { return a.at < b.at; });
+    plan.toLearn = factsToLearn(answers);
     return plan;
 }
 } // namespace
 
 void Tavola::readAdaptation()
 {
-    const QString path =
-        ownRegister(QDir::cleanPath(m_services.dataFolder()) + QStringLiteral("/"));
+    const QString dir = QDir::cleanPath(m_services.dataFolder()) + QStringLiteral("/");
     auto reading = std::make_shared<std::future<Plan>>(
-        std::async(std::launch::async, readPlan, path, m_state.PlayerName));
+        std::async(std::launch::async, readPlan, dir, m_state.PlayerName));
     m_readingAdaptation = [this, reading] {
         if (!reading->valid())
             return;

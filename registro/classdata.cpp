@@ -28,7 +28,7 @@ struct Place {
 // Reads one register into the class; races already read from another are skipped.
 // children is a std::map: a Place keeps pointing at its child while others are added.
 void readRegister(const Register &reg, std::map<QString, Child> &children,
-                  QHash<QString, Place> &seen)
+                  QHash<QString, Place> &seen, QHash<QString, QString> &changed)
 {
     const QString prefix = schema::raceKeyPrefix(reg.version(), reg.path());
     QSqlQuery races(reg.database());
@@ -65,12 +65,22 @@ void readRegister(const Register &reg, std::map<QString, Child> &children,
     seen.insert(mine);
     if (reg.version() < 2)
         return;
+    // Merged registers: each child's newest setting wins, as in the drill.
     QSqlQuery settings(reg.database());
-    settings.exec(QStringLiteral("SELECT child, minutes, practice FROM adaptations"));
+    settings.exec(reg.version() < 3 ? QStringLiteral("SELECT child, minutes, practice, '' FROM "
+                                                     "adaptations")
+                                    : QStringLiteral("SELECT child, minutes, practice, "
+                                                     "coalesce(changed, '') FROM adaptations"));
     while (settings.next()) {
         const auto child = children.find(settings.value(0).toString());
-        if (child != children.end() && child->second.settings.standard())
+        const QString when = settings.value(3).toString();
+        if (child == children.end())
+            continue;
+        const auto set = changed.constFind(child->first);
+        if (set == changed.cend() || when > *set) {
             child->second.settings = {settings.value(1).toInt(), settings.value(2).toBool()};
+            changed.insert(child->first, when);
+        }
     }
 }
 } // namespace
@@ -79,13 +89,14 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems)
 {
     std::map<QString, Child> children;
     QHash<QString, Place> seen;
+    QHash<QString, QString> changed; // when each child's shown setting was made
     for (const QString &path : paths) {
         const Register reg = Register::open(path, Access::ReadOnly);
         if (!reg.isOpen()) {
             problems->append(reg.problem());
             continue;
         }
-        readRegister(reg, children, seen);
+        readRegister(reg, children, seen, changed);
     }
     QList<Child> list;
     for (auto &[key, child] : children)

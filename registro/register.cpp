@@ -239,17 +239,46 @@ QString Register::setAdaptation(const QString &name, const Adaptation &adaptatio
 {
     if (!m_writable)
         return QStringLiteral("registro in sola lettura");
+    // The standard race is kept as a setting too: on a shared home it must
+    // outweigh an older one in another computer's file.
     QSqlQuery query(database());
-    query.prepare(adaptation.standard()
-                      ? QStringLiteral("DELETE FROM adaptations WHERE child = ?")
-                      : QStringLiteral("INSERT OR REPLACE INTO adaptations (child, minutes, "
-                                       "practice) VALUES (?, ?, ?)"));
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO adaptations (child, minutes, practice, "
+                                 "changed) VALUES (?, ?, ?, ?)"));
     query.addBindValue(childKey(name));
-    if (!adaptation.standard()) {
-        query.addBindValue(adaptation.minutes);
-        query.addBindValue(int(adaptation.practice));
-    }
+    query.addBindValue(adaptation.minutes);
+    query.addBindValue(int(adaptation.practice));
+    query.addBindValue(timestamp(QDateTime::currentDateTime()));
     return query.exec() ? QString() : query.lastError().databaseText();
+}
+
+QString Register::adaptationChanged(const QString &name) const
+{
+    if (m_version < 3)
+        return {};
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT coalesce(changed, '') FROM adaptations WHERE child = ?"));
+    query.addBindValue(childKey(name));
+    return query.exec() && query.next() ? query.value(0).toString() : QString();
+}
+
+Adaptation latestAdaptation(const QStringList &paths, const QString &name)
+{
+    Adaptation latest;
+    QString when;
+    for (const QString &path : paths) {
+        const Register reg = Register::open(path, Access::ReadOnly);
+        if (!reg.isOpen())
+            continue;
+        if (const QString changed = reg.adaptationChanged(name); changed > when || when.isNull()) {
+            const Adaptation a = reg.adaptation(name);
+            // A file without a setting for her says nothing.
+            if (!changed.isEmpty() || !a.standard()) {
+                latest = a;
+                when = changed;
+            }
+        }
+    }
+    return latest;
 }
 
 bool Register::recording() const

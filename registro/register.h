@@ -85,8 +85,10 @@ public:
 
     // A child's settings (names compared as childKey); the default when none.
     Adaptation adaptation(const QString &name) const;
-    // Empty on success, else why not. The default removes her settings.
+    // Empty on success, else why not. The default is kept as her setting.
     QString setAdaptation(const QString &name, const Adaptation &adaptation);
+    // When her settings were last set here; empty when never, or not known.
+    QString adaptationChanged(const QString &name) const;
 
     void close();
 
@@ -102,6 +104,10 @@ private:
     bool m_writable = false;
     int m_version = 0;
 };
+
+// A child's settings across registers (each computer's file of a shared
+// home): the ones set last win; the default when none.
+Adaptation latestAdaptation(const QStringList &paths, const QString &name);
 
 // The same child whatever the case and the spaces around the name.
 QString childKey(const QString &name);

@@ -17,11 +17,12 @@
 namespace registro::schema {
 
 namespace {
-// Per child, by the folded name: the race length in minutes (0: no clock) and
-// practice on the facts she does not know yet.
+// Per child, by the folded name: the race length in minutes (0: no clock),
+// practice on the facts she does not know yet, and when the teacher set it
+// (on a shared home the newest setting in any computer's file wins).
 const char *const AdaptationsTable =
     "CREATE TABLE IF NOT EXISTS adaptations (child TEXT PRIMARY KEY NOT NULL, "
-    "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0)";
+    "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0, changed TEXT)";
 
 // What the school's server has not confirmed yet, found without a scan.
 const char *const UnsentIndexes[] = {
@@ -244,6 +245,7 @@ bool upgradeFromV2(QSqlDatabase &db, QString *why)
                                        "DEFAULT 0")) &&
                     run(QStringLiteral("ALTER TABLE answers ADD COLUMN sent INTEGER NOT NULL "
                                        "DEFAULT 0")) &&
+                    run(QStringLiteral("ALTER TABLE adaptations ADD COLUMN changed TEXT")) &&
                     run(QLatin1String(UnsentIndexes[0])) && run(QLatin1String(UnsentIndexes[1])) &&
                     run(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
                     run(QStringLiteral("COMMIT"));

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTest>
 
@@ -100,6 +101,9 @@ private slots:
     void teachersServerIsKeptPrivate();
     void sharedHomeGetsAFilePerComputer_data();
     void sharedHomeGetsAFilePerComputer();
+
+    void sharedHomeNewestSettingWins_data();
+    void sharedHomeNewestSettingWins();
 
     void preparingTwiceKeepsTheLines();
     void childrensRoleCanOnlyAdd_data();
@@ -310,6 +314,54 @@ void TestSchool::sharedHomeGetsAFilePerComputer()
     QVERIFY(QFile::copy(path, other));
     QCOMPARE(registro::registersIn(race.fake.data + '/').size(), 2);
     QVERIFY(registro::registersIn(race.fake.data + '/').contains(other));
+}
+
+void TestSchool::sharedHomeNewestSettingWins_data()
+{
+    // When the teacher set Ada's race in this computer's file and in another's.
+    QTest::addColumn<QString>("here");
+    QTest::addColumn<QString>("there");
+    QTest::addColumn<QString>("clock");
+    QTest::newRow("set last on the other computer") << "2026-12-01"
+                                                    << "2026-12-02"
+                                                    << "00:02:00";
+    QTest::newRow("set last here") << "2026-12-03"
+                                   << "2026-12-02"
+                                   << "00:03:00";
+    QTest::newRow("an older file without the date") << "2026-12-01"
+                                                    << ""
+                                                    << "00:03:00";
+}
+
+void TestSchool::sharedHomeNewestSettingWins()
+{
+    QFETCH(QString, here);
+    QFETCH(QString, there);
+    QFETCH(QString, clock);
+    Race race("Ada");
+    race.fake.fileSystem = 0x6969;
+    const QString mine = race.fake.data + "/registro-pc-01.sqlite";
+    const QString other = race.fake.data + "/registro-pc-02.sqlite";
+    const std::pair<QString, int> files[] = {{mine, 3}, {other, 2}};
+    for (const auto &[path, minutes] : files) {
+        registro::Register reg = registro::Register::create(path);
+        QVERIFY2(reg.isOpen(), qPrintable(reg.problem()));
+        QCOMPARE(reg.setAdaptation("ada", {minutes, false}), QString());
+        const QString when = path == mine ? here : there;
+        QSqlQuery set(reg.database());
+        QVERIFY(set.exec(when.isEmpty() ? QString("UPDATE adaptations SET changed = NULL")
+                                        : "UPDATE adaptations SET changed = '" + when + "'"));
+    }
+    QVERIFY(race.start());
+    QCOMPARE(race.caption("lblconto"), clock);
+    race.window().cmdExit()->click(); // her race is in the file once it ends
+    // The teacher's window, reading both files, shows the same setting.
+    QStringList problems;
+    const QList<registro::Child> klass =
+        registro::loadClass(registro::registersIn(race.fake.data + '/'), &problems);
+    QCOMPARE(problems, QStringList());
+    QCOMPARE(klass.size(), 1);
+    QCOMPARE(klass[0].settings.minutes, clock.mid(3, 2).toInt());
 }
 
 void TestSchool::preparingTwiceKeepsTheLines()

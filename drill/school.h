@@ -9,7 +9,7 @@
 // account to the school's server. It outlives each race: a new race pokes it.
 namespace drill::school {
 
-// Starts it, the first time a race has a server to send to.
+// Starts it when the program starts with a server to send to.
 void start(const QString &registerPath, const QString &conninfo, const QString &computer);
 // A race wrote something new.
 void poke();

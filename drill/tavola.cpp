@@ -180,10 +180,9 @@ void Tavola::startRecording()
     registro::RecorderOptions options;
     options.className = lab.className;
     options.create = lab.recordAlways;
-    if (!lab.server.isEmpty()) {
+    // The sender, started with the program, hears of each answer.
+    if (!lab.server.isEmpty())
         options.written = [] { school::poke(); };
-        school::start(path, lab.server, m_services.computerName());
-    }
     m_register = std::make_unique<registro::RaceRecorder>(
         path, m_services.now(), m_state.PlayerName, m_adaptation.describe(), std::move(options));
 }

@@ -6,7 +6,9 @@
 #include "numbers.h"
 #include "recorder.h"
 #include "recordstore.h"
+#include "school.h"
 #include "services.h"
+#include "tavolawindow.h"
 
 namespace drill {
 
@@ -35,7 +37,7 @@ void Tavola::checkAndSaveRecord(registro::Ending how)
         if (how != registro::Ending::Clock)
             sayNotForTheRecord();
         finishRecording(how, false);
-        m_services.end(0);
+        leave();
     }
     // Read as the screen shows it: a record too large to compare stays unbeaten.
     const double record = platform::leadingNumberOrInfinity(caption("lblpunti"));
@@ -48,6 +50,16 @@ void Tavola::checkAndSaveRecord(registro::Ending how)
     finishRecording(how, saved);
     if (saved)
         m_services.messageBox(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
+    leave();
+}
+
+void Tavola::leave()
+{
+    // The child is done: the window goes at once, whatever the school's
+    // server is doing with what is left to send.
+    if (m_window)
+        m_window->hide();
+    school::finish(school::ExitPatience);
     m_services.end(0);
 }
 

@@ -84,8 +84,11 @@ void Tavola::connectNotices()
     connect(w->cmdExit(), &QPushButton::clicked, this, deliver(&Tavola::cmdExit_Click));
     connect(w->nextAction(), &QAction::triggered, this, deliver(&Tavola::Next_Click));
     // Not a notice of the drill: the race only ends in the register.
-    connect(w, &ui::TavolaWindow::closed, this,
-            [this] { finishRecording(registro::Ending::WindowClosed, false); });
+    connect(w, &ui::TavolaWindow::closed, this, [this] {
+        finishRecording(registro::Ending::WindowClosed, false);
+        m_window->hide();
+        school::finish(school::ExitPatience);
+    });
     w->txtAnswer()->setKeyPressHandler([this](std::int16_t &code) {
         m_boundary.deliver([this, &code] { txtAnswer_KeyPress(code); });
     });
@@ -191,9 +194,6 @@ void Tavola::finishRecording(registro::Ending how, bool recordBeaten)
 {
     if (m_register)
         m_register->end(how, recordBeaten);
-    // The program ends with any ending but a new race.
-    if (how != registro::Ending::NewRace)
-        school::finish(school::ExitPatience);
 }
 
 QString Tavola::soundPath(const char *file) const

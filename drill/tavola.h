@@ -100,6 +100,8 @@ private:
     void EndGame();
     void cmdExit_Click();
     void checkAndSaveRecord(registro::Ending how);
+    // Ends the program, the window first.
+    void leave();
 
     // newrace.cpp
     void Next_Click();

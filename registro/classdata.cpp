@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -27,8 +28,9 @@ struct Place {
 
 // Reads one register into the class; races already read from another are skipped.
 // children is a std::map: a Place keeps pointing at its child while others are added.
-void readRegister(const Register &reg, std::map<QString, Child> &children,
-                  QHash<QString, Place> &seen, QHash<QString, QString> &changed)
+// Empty when the whole register was read, else why not.
+QString readRegister(const Register &reg, std::map<QString, Child> &children,
+                     QHash<QString, Place> &seen, QHash<QString, QString> &changed)
 {
     const QString prefix = schema::raceKeyPrefix(reg.version(), reg.path());
     QSqlQuery races(reg.database());
@@ -63,8 +65,11 @@ void readRegister(const Register &reg, std::map<QString, Child> &children,
                                       answers.value(6).toLongLong()});
     }
     seen.insert(mine);
+    for (const QSqlQuery *query : {&races, &answers})
+        if (query->lastError().isValid())
+            return query->lastError().databaseText();
     if (reg.version() < 2)
-        return;
+        return {};
     // Merged registers: each child's newest setting wins, as in the drill.
     QSqlQuery settings(reg.database());
     settings.exec(reg.version() < 3 ? QStringLiteral("SELECT child, minutes, practice, '' FROM "
@@ -82,10 +87,11 @@ void readRegister(const Register &reg, std::map<QString, Child> &children,
             changed.insert(child->first, when);
         }
     }
+    return settings.lastError().isValid() ? settings.lastError().databaseText() : QString();
 }
 } // namespace
 
-QList<Child> loadClass(const QStringList &paths, QStringList *problems)
+QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unread)
 {
     std::map<QString, Child> children;
     QHash<QString, Place> seen;
@@ -94,9 +100,15 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems)
         const Register reg = Register::open(path, Access::ReadOnly);
         if (!reg.isOpen()) {
             problems->append(reg.problem());
+            if (unread)
+                ++*unread;
             continue;
         }
-        readRegister(reg, children, seen, changed);
+        // What was read is shown, never as if it were the whole class.
+        if (const QString why = readRegister(reg, children, seen, changed); !why.isEmpty())
+            problems->append(QStringLiteral("%1: lettura interrotta (%2): la classe è mostrata "
+                                            "solo in parte.")
+                                 .arg(reg.path(), why));
     }
     QList<Child> list;
     for (auto &[key, child] : children)
@@ -112,6 +124,11 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems)
         return QString::localeAwareCompare(a.name, b.name) < 0;
     });
     return list;
+}
+
+QString shownName(const QString &name)
+{
+    return name.trimmed().isEmpty() ? QStringLiteral("(senza nome)") : name;
 }
 
 QList<AnswerRow> answersOf(const Register &reg, const QString &name)

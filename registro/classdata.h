@@ -41,13 +41,18 @@ struct Child {
     Adaptation settings; // what the teacher set for her next races
 };
 
+// A child's name as the teacher reads it: a race with no name typed is kept
+// under the empty name, and shown so.
+QString shownName(const QString &name);
+
 // One child's answers in a register, oldest first (names compared as childKey).
 QList<AnswerRow> answersOf(const Register &reg, const QString &name);
 
 // The children of one register, or of several merged (a race that is in two
-// of them counts once), sorted by name. A register that cannot be read is
-// left out, with a line in problems.
-QList<Child> loadClass(const QStringList &paths, QStringList *problems);
+// of them counts once), sorted by name. A register that cannot be opened is
+// left out, with a line in problems (and counted in unread); one whose
+// reading fails part way gives what was read, with a line in problems.
+QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unread = nullptr);
 
 // How well a child knows one fact n + (10 - n), over her last 20 answers to it.
 struct Knowledge {

@@ -120,7 +120,7 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
     for (const QString &path : paths) {
         regs.push_back(Register::open(path, Access::ReadOnly));
         if (!regs.back().isOpen())
-            return failed(QStringLiteral("registro %1: %2").arg(path, regs.back().error()));
+            return failed(QStringLiteral("registro %1: %2").arg(path, regs.back().error().text));
     }
     QString why;
     const Races races = readRaces(regs, &why);

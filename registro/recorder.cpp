@@ -2,6 +2,7 @@
 #include "recorder.h"
 
 #include "register.h"
+#include "schema.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -140,14 +141,29 @@ struct RaceRecorder::Worker {
     bool create = false;
     std::function<void()> written;
 
+    // Another program holding the register is waited out at the open as
+    // much as in the middle of the race.
+    Register openPatiently()
+    {
+        for (;;) {
+            Register reg = create && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink()
+                               ? Register::create(path)
+                               : Register::open(path, Access::ReadWrite);
+            if (!reg.error().busy())
+                return reg;
+            std::unique_lock lock(mutex);
+            if (finishing && Clock::now() > deadline)
+                return reg;
+            wake.wait_for(lock, Retry);
+        }
+    }
+
     void run()
     {
-        Register reg = create && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink()
-                           ? Register::create(path)
-                           : Register::open(path, Access::ReadWrite);
+        Register reg = openPatiently();
         bool ok = reg.isOpen() && reg.recording();
         if (!reg.isOpen())
-            complain(path, reg.error());
+            complain(path, reg.error().text);
         while (ok) {
             std::unique_lock lock(mutex);
             wake.wait(lock, [this] { return finishing || !jobs.empty(); });
@@ -196,10 +212,15 @@ RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QS
     const auto orNull = [](const QString &text) {
         return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
     };
+    // A race with no class cannot reach the school's server: it never waits for it.
+    const QString className = options.className.trimmed();
+    m_sent = className.isEmpty() ? schema::sent::Never : schema::sent::No;
+    // A child who typed no name still races, and her race is kept.
     m_worker->jobs.push_back(
-        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, "
-                        "class) VALUES (?, ?, ?, ?, ?)"),
-         {m_race, timestamp(start), name, orNull(adaptation), orNull(options.className.trimmed())},
+        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, class, sent) "
+                        "VALUES (?, ?, ?, ?, ?, ?)"),
+         {m_race, timestamp(start), name.isNull() ? QStringLiteral("") : name, orNull(adaptation),
+          orNull(className), m_sent},
          {}});
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
 }
@@ -214,8 +235,9 @@ void RaceRecorder::answer(const QDateTime &at, int number, const QString &typed,
 {
     if (m_worker)
         m_worker->push({QStringLiteral("INSERT INTO answers (race, seq, at, number, typed, right, "
-                                       "ms) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                        {m_race, ++m_answers, timestamp(at), number, typed, int(right), ms},
+                                       "ms, sent) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                        {m_race, ++m_answers, timestamp(at), number,
+                         typed.isNull() ? QStringLiteral("") : typed, int(right), ms, m_sent},
                         m_race});
 }
 

@@ -50,6 +50,7 @@ private:
     std::unique_ptr<Worker> m_worker; // none when there is no register
     QString m_race;
     int m_answers = 0;
+    int m_sent = 0; // what the school's server is to know of its rows
 };
 
 } // namespace registro

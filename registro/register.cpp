@@ -83,27 +83,34 @@ Register &Register::operator=(Register &&other) noexcept
         close();
         m_path = std::move(other.m_path);
         m_connection = std::exchange(other.m_connection, {});
+        m_claim = std::move(other.m_claim);
         m_error = std::move(other.m_error);
-        m_damaged = other.m_damaged;
         m_writable = other.m_writable;
         m_version = other.m_version;
     }
     return *this;
 }
 
-Register &Register::fail(const QString &why, bool damaged)
+Register &Register::fail(Error why)
 {
     close();
-    m_error = why;
-    m_damaged = damaged;
+    m_error = std::move(why);
     return *this;
 }
 
 QString Register::problem() const
 {
-    if (m_damaged && m_error.startsWith(QLatin1String("danneggiato")))
-        return QStringLiteral("Il registro %1 è %2: non viene modificato.").arg(m_path, m_error);
-    return QStringLiteral("%1: %2").arg(m_path, m_error);
+    switch (m_error.kind) {
+    case ErrorKind::Damaged:
+        return QStringLiteral("Il registro %1 è %2: non viene modificato.")
+            .arg(m_path, m_error.text);
+    case ErrorKind::Busy:
+        return QStringLiteral("Il registro %1 è occupato da un altro programma (%2): riprovare "
+                              "tra poco.")
+            .arg(m_path, m_error.text);
+    default:
+        return QStringLiteral("%1: %2").arg(m_path, m_error.text);
+    }
 }
 
 QSqlDatabase Register::database() const
@@ -115,13 +122,14 @@ Register Register::open(const QString &path, Access access)
 {
     Register r;
     r.m_path = path;
-    const schema::Check check = schema::check(path);
+    schema::Check check = schema::check(path);
     r.m_version = check.version;
     r.m_connection = check.connection; // read-only, and checked
-    if (!check.why.isEmpty())
-        r.fail(check.why, check.damaged);
+    r.m_claim = std::move(check.claim);
+    if (check.why)
+        r.fail(check.why);
     else if (access == Access::ReadWrite && check.version > SchemaVersion)
-        r.fail(QStringLiteral("registro di una versione più recente di dieci"), false);
+        r.fail({ErrorKind::Newer, QStringLiteral("registro di una versione più recente di dieci")});
     else if (access == Access::ReadWrite)
         r.openForWriting();
     return r;
@@ -129,42 +137,35 @@ Register Register::open(const QString &path, Access access)
 
 bool Register::openForWriting()
 {
+    // The file stays claimed while the read-only connection gives way.
+    FileClaim claim = std::move(m_claim);
     close();
+    m_claim = std::move(claim);
     m_connection = schema::newConnectionName();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     // Waits a little for another program's transaction; the drill's writer retries.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
     if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"))) {
-        const QString why = db.lastError().databaseText();
+        Error why = errorOf(db.lastError());
         db = QSqlDatabase();
-        fail(why, false);
+        fail(why ? why : Error{ErrorKind::Io, QStringLiteral("impossibile aprire il registro")});
         return false;
     }
     m_writable = true;
-    return m_version == SchemaVersion || upgrade();
-}
-
-// An older register becomes the current one on its first open for writing;
-// the old file stays beside it until the new one has committed.
-bool Register::upgrade()
-{
-    QSqlDatabase db = database();
-    const QString copy = m_path + QStringLiteral(".v%1").arg(m_version);
-    QString why;
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    QFile::remove(copy);
-    if (!QFile::copy(m_path, copy))
-        why = QStringLiteral("impossibile copiare il registro in %1").arg(copy);
-    else if (m_version == 1 ? schema::upgradeFromV1(db, &why) : schema::upgradeFromV2(db, &why)) {
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-        QFile::remove(copy);
+    // An older register becomes the current one on its first open for writing.
+    if (m_version < SchemaVersion) {
+        if (Error why = schema::upgrade(db, m_path, m_version); why) {
+            db = QSqlDatabase();
+            why.text = QStringLiteral("aggiornamento non riuscito: %1").arg(why.text);
+            fail(why);
+            return false;
+        }
         m_version = SchemaVersion;
-        return true;
+    } else {
+        schema::removeLeftoverCopies(m_path);
     }
-    db = QSqlDatabase();
-    fail(QStringLiteral("aggiornamento non riuscito: %1").arg(why), false);
-    return false;
+    return true;
 }
 
 Register Register::create(const QString &path)
@@ -174,39 +175,46 @@ Register Register::create(const QString &path)
         Register r = open(path, Access::ReadWrite);
         if (r.isOpen())
             if (const QString why = r.setRecording(true); !why.isEmpty())
-                r.fail(why, false);
+                r.fail({ErrorKind::Other, why});
         return r;
     }
     Register r;
     r.m_path = path;
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        r.fail(QStringLiteral("impossibile creare la cartella"), false);
-        return r;
-    }
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return std::move(r.fail({ErrorKind::Io, QStringLiteral("impossibile creare la cartella")}));
     r.m_connection = schema::newConnectionName();
-    QString why;
+    Error why;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), r.m_connection);
         db.setDatabaseName(path);
-        bool ok = db.open();
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        QSqlQuery query(db);
+        // The first statement makes the file; it is SQLite's from then on.
+        bool ok = db.open() &&
+                  query.exec(perComputer(path) ? QStringLiteral("PRAGMA journal_mode = DELETE")
+                                               : QStringLiteral("PRAGMA journal_mode = WAL"));
+        r.m_claim = FileClaim(path, {});
         // Children's names: readable by this account only.
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        QSqlQuery query(db);
-        for (const QString &statement :
-             {perComputer(path) ? QStringLiteral("PRAGMA journal_mode = DELETE")
-                                : QStringLiteral("PRAGMA journal_mode = WAL"),
-              QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId),
-              QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)})
+        // Another program may be making it at the same moment: one of them does.
+        ok = ok && query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
+             query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
+        QStringList statements;
+        if (ok && query.value(0).toInt() == 0)
+            statements << QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId)
+                       << schema::tables()
+                       << QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion);
+        statements << QStringLiteral("COMMIT");
+        for (const QString &statement : statements)
             ok = ok && query.exec(statement);
-        ok = ok && schema::createTables(db, &why);
-        if (!ok && why.isEmpty())
-            why = query.lastError().databaseText();
+        if (!ok) {
+            why = errorOf(db.isOpen() ? query.lastError() : db.lastError());
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        }
     }
     r.close();
-    if (!why.isEmpty()) {
-        for (const char *suffix : {"", "-wal", "-shm"})
-            QFile::remove(path + QLatin1String(suffix));
-        r.fail(why, false);
+    if (why) {
+        r.fail(why);
         return r;
     }
     return open(path, Access::ReadWrite);
@@ -303,7 +311,7 @@ QString Register::setRecording(bool on)
 int Register::deleteChild(const QString &name)
 {
     if (!m_writable) {
-        m_error = QStringLiteral("registro in sola lettura");
+        m_error = {ErrorKind::ReadOnly, QStringLiteral("registro in sola lettura")};
         return -1;
     }
     QSqlDatabase db = database();
@@ -321,7 +329,9 @@ int Register::deleteChild(const QString &name)
     }
     if (ok && db.commit())
         return int(ids.size());
-    m_error = query.lastError().databaseText();
+    m_error = errorOf(query.lastError());
+    if (!m_error)
+        m_error = errorOf(db.lastError());
     db.rollback();
     return -1;
 }
@@ -338,6 +348,7 @@ void Register::close()
         db.close();
     }
     QSqlDatabase::removeDatabase(std::exchange(m_connection, {}));
+    m_claim.release();
     m_writable = false;
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "error.h"
+#include "fileclaim.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -12,7 +15,7 @@ namespace registro {
 // The class register: one SQLite file beside the record. It exists only once
 // the teacher has turned it on; the drill never creates it.
 inline constexpr char FileName[] = "registro.sqlite";
-inline constexpr int SchemaVersion = 3;
+inline constexpr int SchemaVersion = 4;
 // Marks a SQLite file as a register of dieci ("DIEC").
 inline constexpr qint64 ApplicationId = 0x44494543;
 
@@ -49,8 +52,9 @@ struct Adaptation {
 // written: a file that fails the check (damaged, not a register, a table
 // missing) is never opened for writing, so neither it nor its -wal and -shm
 // change. A failure is a value: open() gives a closed Register whose error()
-// says why in Italian. Closing a writable register folds its journal into the
-// file, so the file alone holds every race that was written.
+// says what kind of failure it was, and why in Italian. Closing a writable
+// register folds its journal into the file, so the file alone holds every
+// race that was written.
 class Register {
 public:
     Register() = default;
@@ -67,10 +71,9 @@ public:
 
     bool isOpen() const { return !m_connection.isEmpty(); }
     const QString &path() const { return m_path; }
-    const QString &error() const { return m_error; }
+    const Error &error() const { return m_error; }
     // The error as the teacher reads it, naming the register.
     QString problem() const;
-    bool damaged() const { return m_damaged; }
     bool writable() const { return m_writable; }
     int version() const { return m_version; }
     QSqlDatabase database() const;
@@ -93,14 +96,13 @@ public:
     void close();
 
 private:
-    Register &fail(const QString &why, bool damaged);
+    Register &fail(Error why);
     bool openForWriting();
-    bool upgrade();
 
     QString m_path;
     QString m_connection;
-    QString m_error;
-    bool m_damaged = false;
+    FileClaim m_claim; // held as long as the connection
+    Error m_error;
     bool m_writable = false;
     int m_version = 0;
 };

@@ -8,11 +8,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUuid>
 #include <QVariant>
 #include <QtEndian>
 
 #include <atomic>
+#include <utility>
 
 namespace registro::schema {
 
@@ -24,11 +24,12 @@ const char *const AdaptationsTable =
     "CREATE TABLE IF NOT EXISTS adaptations (child TEXT PRIMARY KEY NOT NULL, "
     "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0, changed TEXT)";
 
-// What the school's server has not confirmed yet, found without a scan.
-const char *const UnsentIndexes[] = {
-    "CREATE INDEX races_unsent ON races(id) WHERE sent < 2",
-    "CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
-};
+// What the school's server has not confirmed yet, found without a scan. The
+// answers' index costs a register with no server a copy of every answer, so
+// only the sender makes it.
+const char *const RacesUnsent = "CREATE INDEX races_unsent ON races(id) WHERE sent < 2";
+const char *const AnswersUnsent =
+    "CREATE INDEX IF NOT EXISTS answers_unsent ON answers(race, seq) WHERE sent = 0";
 
 const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
@@ -41,24 +42,25 @@ const char *const Tables[] = {
     "CREATE INDEX answers_by_time ON answers(at)",
     "CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT)",
     AdaptationsTable,
-    UnsentIndexes[0],
-    UnsentIndexes[1],
+    RacesUnsent,
 };
 
-const QString NotARegister = QStringLiteral("non è un registro di dieci");
+const Error NotARegister{ErrorKind::NotARegister, QStringLiteral("non è un registro di dieci")};
 
-QString damagedBecause(const QString &what)
+Error damagedBecause(const QString &what)
 {
-    return QStringLiteral("danneggiato (%1)").arg(what);
+    return {ErrorKind::Damaged, QStringLiteral("danneggiato (%1)").arg(what)};
 }
 
 // What the first 100 bytes say, read as plain bytes: SQLite never sees a file
-// that fails here, so it can neither recover nor fold a journal into it.
-QString checkHeader(const QString &path)
+// that fails here, so it can neither recover nor fold a journal into it. Only
+// ever run while no connection of this process holds the file (FileClaim).
+Error checkHeader(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
+        return {file.error() == QFileDevice::PermissionsError ? ErrorKind::ReadOnly : ErrorKind::Io,
+                file.errorString()};
     const QByteArray h = file.read(100);
     if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         return NotARegister;
@@ -75,10 +77,24 @@ QString checkHeader(const QString &path)
     return {};
 }
 
+// A reading that fails is the file's own answer, except when another program
+// holds it or the disk fails; an unknown failure is not trusted with a write.
+Error readingFailed(const QSqlError &error)
+{
+    Error e = errorOf(error);
+    if (e.kind == ErrorKind::Other)
+        e.kind = ErrorKind::Damaged;
+    if (e.kind == ErrorKind::NotARegister)
+        e = NotARegister;
+    return e;
+}
+
 // Read-only connections, in the order tried: one that leaves an existing -shm
 // as it is; one that makes the -shm (an index SQLite rebuilds, never data);
 // on a read-only medium without a journal, one that trusts the file alone.
-const char *const ReadOnlyWays[] = {"?readonly_shm=1", "", "?immutable=1"};
+const QList<const char *> ReadOnlyWays = {"?readonly_shm=1", "", "?immutable=1"};
+// A file already checked is kept open the ordinary way where the medium allows.
+const QList<const char *> KeptWays = {"", "?readonly_shm=1", "?immutable=1"};
 
 QString openReadOnly(const QString &path, const char *way)
 {
@@ -91,23 +107,22 @@ QString openReadOnly(const QString &path, const char *way)
     return name;
 }
 
-QString firstValue(QSqlDatabase &db, const QString &sql, QString *why)
+QString firstValue(QSqlDatabase &db, const QString &sql, Error *why)
 {
     QSqlQuery query(db);
     if (query.exec(sql) && query.next())
         return query.value(0).toString();
-    if (why->isEmpty())
-        *why = query.lastError().nativeErrorCode() == QLatin1String("26")
-                   ? NotARegister
-                   : query.lastError().databaseText();
+    if (!*why)
+        *why = readingFailed(query.lastError());
     return {};
 }
 
-Check checkContents(QSqlDatabase &db)
+Check checkContents(QSqlDatabase &db, bool fully)
 {
     Check c;
-    const QString quick = firstValue(db, QStringLiteral("PRAGMA quick_check"), &c.why);
-    if (c.why.isEmpty() && quick != QLatin1String("ok")) {
+    const QString quick =
+        fully ? firstValue(db, QStringLiteral("PRAGMA quick_check"), &c.why) : QStringLiteral("ok");
+    if (!c.why && quick != QLatin1String("ok")) {
         // The first finding is enough, on one line: "Page 7: btreeInitPage() ...".
         QStringList findings = quick.split(u'\n', Qt::SkipEmptyParts);
         findings.removeIf([](const QString &line) { return line.startsWith(u'*'); });
@@ -115,7 +130,7 @@ Check checkContents(QSqlDatabase &db)
     }
     const qint64 id = firstValue(db, QStringLiteral("PRAGMA application_id"), &c.why).toLongLong();
     c.version = firstValue(db, QStringLiteral("PRAGMA user_version"), &c.why).toInt();
-    if (c.why.isEmpty() && (id != ApplicationId || c.version < 1))
+    if (!c.why && (id != ApplicationId || c.version < 1))
         c.why = NotARegister;
     QStringList tables = {"races", "answers", "settings"};
     if (c.version >= 2)
@@ -124,21 +139,36 @@ Check checkContents(QSqlDatabase &db)
         const QString sql =
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '%1'")
                 .arg(table);
-        if (c.why.isEmpty() && firstValue(db, sql, &c.why).isEmpty() && c.why.isEmpty())
+        if (!c.why && firstValue(db, sql, &c.why).isEmpty() && !c.why)
             c.why = damagedBecause(QStringLiteral("manca la tabella %1").arg(table));
     }
-    c.damaged = !c.why.isEmpty();
     return c;
 }
-// Runs statements on one query; the first failure's text goes into why.
-auto statementsOn(QSqlQuery &q, QString *why)
+// The first way of opening that this medium allows, checked: fully, or only
+// what it is (version, kind) when the file was checked a moment ago.
+Check connectChecked(const QString &path, const QList<const char *> &ways, bool journal, bool fully)
 {
-    return [&q, why](const QString &sql) {
-        if (q.exec(sql))
-            return true;
-        *why = q.lastError().databaseText();
-        return false;
-    };
+    Check c;
+    for (const char *way : ways) {
+        if (journal && QLatin1String(way) == QLatin1String("?immutable=1"))
+            break;
+        const QString name = openReadOnly(path, way);
+        {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            c = db.isOpen() ? checkContents(db, fully)
+                            : Check{readingFailed(db.lastError()), 0, {}, {}};
+        }
+        if (!c.why) {
+            c.connection = name;
+            return c;
+        }
+        QSqlDatabase::removeDatabase(name);
+        // Only a way of opening that this medium refuses is worth another try;
+        // anything else is the file's own answer.
+        if (c.why.kind != ErrorKind::Io && c.why.kind != ErrorKind::ReadOnly)
+            break;
+    }
+    return c;
 }
 } // namespace
 
@@ -152,106 +182,48 @@ Check check(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return {QStringLiteral("il registro non esiste"), false, 0, {}};
+        return {{ErrorKind::Missing, QStringLiteral("il registro non esiste")}, 0, {}, {}};
     // A FIFO would block the open; a device or a folder is nobody's register.
     if (!info.isFile())
-        return {QStringLiteral("non è un file normale"), false, 0, {}};
-    if (QString why = checkHeader(path); !why.isEmpty())
-        return {why, true, 0, {}};
-    Check c;
+        return {{ErrorKind::NotARegister, QStringLiteral("non è un file normale")}, 0, {}, {}};
     const bool journal = QFileInfo::exists(path + QStringLiteral("-wal"));
-    for (const char *way : ReadOnlyWays) {
-        if (journal && QLatin1String(way) == QLatin1String("?immutable=1"))
-            break;
-        const QString name = openReadOnly(path, way);
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            c = db.isOpen() ? checkContents(db) : Check{db.lastError().databaseText(), true, 0, {}};
-        }
-        if (c.why.isEmpty()) {
-            c.connection = name;
-            return c;
-        }
-        QSqlDatabase::removeDatabase(name);
-        // Anything but SQLITE_CANTOPEN is the file's own answer.
-        if (!c.why.contains(QLatin1String("unable to open")))
-            break;
-    }
+    // The first connection of the process looks at the file without writing a
+    // byte, its -shm included, and is closed again: SQLite shares one -shm
+    // mapping per file and process, and one opened read-only would turn every
+    // later writer of the process away.
+    Check c;
+    bool first = false;
+    FileClaim claim(path, [&] {
+        first = true;
+        c.why = checkHeader(path);
+        if (!c.why)
+            c = connectChecked(path, ReadOnlyWays, journal, true);
+        if (!c.connection.isEmpty())
+            QSqlDatabase::removeDatabase(std::exchange(c.connection, {}));
+    });
+    if (c.why)
+        return c;
+    // The connection kept shares its -shm with the process's writers.
+    c = connectChecked(path, KeptWays, journal, !first);
+    if (!c.why)
+        c.claim = std::move(claim);
     return c;
 }
 
-bool createTables(QSqlDatabase &db, QString *why)
+QStringList tables()
+{
+    QStringList list;
+    for (const char *table : Tables)
+        list << QLatin1String(table);
+    return list;
+}
+
+Error ensureSendingIndex(QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    for (const char *table : Tables)
-        if (!query.exec(QLatin1String(table))) {
-            *why = query.lastError().databaseText();
-            return false;
-        }
-    return true;
-}
-
-bool upgradeFromV1(QSqlDatabase &db, QString *why)
-{
-    QSqlQuery q(db);
-    const auto run = statementsOn(q, why);
-    if (!run(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    bool ok = run(QStringLiteral("ALTER TABLE answers RENAME TO answers_v1")) &&
-              run(QStringLiteral("ALTER TABLE races RENAME TO races_v1")) &&
-              createTables(db, why) &&
-              run(QStringLiteral("CREATE TEMP TABLE ids (old INTEGER PRIMARY KEY, id TEXT)")) &&
-              run(QStringLiteral("SELECT id FROM races_v1"));
-    QList<qint64> old;
-    while (ok && q.next())
-        old.append(q.value(0).toLongLong());
-    for (qint64 id : old) {
-        ok = ok && q.prepare(QStringLiteral("INSERT INTO ids VALUES (?, ?)"));
-        q.addBindValue(id);
-        q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
-        ok = ok && q.exec();
-    }
-    // Answers whose race is gone (a child deleted mid-race) belong to nobody.
-    ok = ok &&
-         run(QStringLiteral("INSERT INTO races (id, started, name, ending, record_beaten) "
-                            "SELECT ids.id, started, name, CASE ended WHEN 'tempo scaduto' THEN "
-                            "'fine' ELSE ended END, record_beaten "
-                            "FROM races_v1 JOIN ids ON ids.old = races_v1.id")) &&
-         run(QStringLiteral("INSERT INTO answers (race, seq, at, number, typed, right, ms) "
-                            "SELECT ids.id, ROW_NUMBER() OVER "
-                            "(PARTITION BY a.race ORDER BY a.id), a.at, a.number, a.typed, "
-                            "a.right, a.ms FROM answers_v1 a JOIN ids ON ids.old = a.race")) &&
-         run(QStringLiteral("DROP TABLE answers_v1")) &&
-         run(QStringLiteral("DROP TABLE races_v1")) && run(QStringLiteral("DROP TABLE temp.ids")) &&
-         run(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
-         run(QStringLiteral("COMMIT"));
-    if (!ok) {
-        if (why->isEmpty())
-            *why = q.lastError().databaseText();
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-    }
-    return ok;
-}
-
-bool upgradeFromV2(QSqlDatabase &db, QString *why)
-{
-    QSqlQuery q(db);
-    const auto run = statementsOn(q, why);
-    if (!run(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    // Races played before a class was known stay in this register only.
-    const bool ok = run(QStringLiteral("ALTER TABLE races ADD COLUMN class TEXT")) &&
-                    run(QStringLiteral("ALTER TABLE races ADD COLUMN sent INTEGER NOT NULL "
-                                       "DEFAULT 0")) &&
-                    run(QStringLiteral("ALTER TABLE answers ADD COLUMN sent INTEGER NOT NULL "
-                                       "DEFAULT 0")) &&
-                    run(QStringLiteral("ALTER TABLE adaptations ADD COLUMN changed TEXT")) &&
-                    run(QLatin1String(UnsentIndexes[0])) && run(QLatin1String(UnsentIndexes[1])) &&
-                    run(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
-                    run(QStringLiteral("COMMIT"));
-    if (!ok)
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-    return ok;
+    if (query.exec(QLatin1String(AnswersUnsent)))
+        return {};
+    return errorOf(query.lastError());
 }
 
 QString raceKeyPrefix(int version, const QString &path)

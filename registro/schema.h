@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "error.h"
+#include "fileclaim.h"
+
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // The register's file format, inside the registro library.
 namespace registro::schema {
@@ -12,26 +17,47 @@ namespace registro::schema {
 QString newConnectionName();
 
 // Checks a register without writing a byte to it, its -wal or its -shm.
-// When it can be used, connection names a read-only connection to it; else
-// why says why not, with damaged set unless the file is simply not there or
-// not a regular file.
+// When it can be used, connection names a read-only connection to it and
+// claim holds the file for the process; else why says why not.
 struct Check {
-    QString why;
-    bool damaged = false;
+    Error why;
     int version = 0;
     QString connection;
+    FileClaim claim;
 };
 Check check(const QString &path);
 
-// The tables of the current version, in a new empty database.
-bool createTables(QSqlDatabase &db, QString *why);
+// The statements that make the tables of the current version.
+QStringList tables();
+// The index the sender finds unsent answers by, made when it first runs.
+Error ensureSendingIndex(QSqlDatabase &db);
 
-// Rewrites a version 1 register in the current format, in one transaction.
-bool upgradeFromV1(QSqlDatabase &db, QString *why);
+// What the school's server knows of a race (races.sent, answers.sent).
+namespace sent {
+inline constexpr int No = 0;
+inline constexpr int Race = 1;     // the race, not yet its ending
+inline constexpr int Whole = 2;    // the race with its ending
+inline constexpr int Never = 3;    // played without a class: stays here
+inline constexpr int SetAside = 4; // refused by the server: one line said, never again
+} // namespace sent
 
-// Adds what version 3 knows: each race's class and what the school's server
-// has confirmed. In one transaction.
-bool upgradeFromV2(QSqlDatabase &db, QString *why);
+// One step of the file format: the statements that take a register of
+// version from to version to.
+struct Step {
+    int from;
+    int to;
+    QStringList statements;
+};
+const QList<Step> &steps();
+
+// Brings the register on db (a writable connection to path, last seen at
+// version seen) up to the current version. Each step runs under BEGIN
+// IMMEDIATE with the version read again inside, so a second program finds
+// the work done. A copy of the file as it was waits beside it, under a name of
+// this process's, until the new one has committed.
+Error upgrade(QSqlDatabase &db, const QString &path, int seen);
+// Removes copies that upgrades killed after their commit left beside path.
+void removeLeftoverCopies(const QString &path);
 
 // The statements that read a register of a given version as the current one:
 // races (id, started, name, ending, record_beaten, adaptation) and answers (race, seq, at,

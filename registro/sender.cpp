@@ -21,137 +21,11 @@ namespace registro {
 
 namespace {
 using Clock = std::chrono::steady_clock;
-constexpr int RacesAtOnce = 200;
-constexpr int AnswersAtOnce = 2000;
 constexpr auto FirstPause = std::chrono::seconds(1);
 constexpr auto LongestPause = std::chrono::seconds(60);
-// The drill's writer holds the register for a moment at a time.
-constexpr int BusyTries = 200;
-constexpr auto BusyPause = std::chrono::milliseconds(50);
+constexpr auto StopPatience = std::chrono::milliseconds(500);
 
-QJsonValue textOrNull(const QVariant &value)
-{
-    return value.isNull() ? QJsonValue() : QJsonValue(value.toString());
-}
-
-bool busy(const QSqlQuery &query)
-{
-    const int code = query.lastError().nativeErrorCode().toInt();
-    return (code & 0xff) == 5 || (code & 0xff) == 6;
-}
 } // namespace
-
-namespace sending {
-
-Outbox collect(const Register &local, const QString &computer, QString *why)
-{
-    Outbox box;
-    QSqlQuery q(local.database());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation, class "
-                               "FROM races WHERE sent < 2 AND class IS NOT NULL AND (sent = 0 OR "
-                               "ending IS NOT NULL) LIMIT %1")
-                    .arg(RacesAtOnce))) {
-        *why = q.lastError().databaseText();
-        return box;
-    }
-    while (q.next()) {
-        const QString name = q.value(2).toString();
-        box.races.append(QJsonObject{{"id", q.value(0).toString()},
-                                     {"started", q.value(1).toString()},
-                                     {"name", name},
-                                     {"child", childKey(name)},
-                                     {"ending", textOrNull(q.value(3))},
-                                     {"beaten", q.value(4).toBool()},
-                                     {"adaptation", textOrNull(q.value(5))},
-                                     {"class", q.value(6).toString()},
-                                     {"computer", computer}});
-        box.raceMarks.append({q.value(0).toString(), q.value(3).isNull() ? 1 : 2});
-    }
-    // Answers go once their race is on the server: it refuses an answer
-    // without one, as it does those of a race a teacher deleted.
-    if (!box.races.isEmpty())
-        return box;
-    if (!q.exec(QStringLiteral("SELECT a.race, a.seq, a.at, a.number, a.typed, a.right, a.ms FROM "
-                               "answers a JOIN races r ON r.id = a.race WHERE a.sent = 0 AND "
-                               "r.sent > 0 ORDER BY a.race, a.seq LIMIT %1")
-                    .arg(AnswersAtOnce))) {
-        *why = q.lastError().databaseText();
-        return box;
-    }
-    while (q.next()) {
-        box.answers.append(QJsonObject{{"race", q.value(0).toString()},
-                                       {"seq", q.value(1).toInt()},
-                                       {"at", q.value(2).toString()},
-                                       {"number", q.value(3).toInt()},
-                                       {"typed", q.value(4).toString()},
-                                       {"correct", q.value(5).toBool()},
-                                       {"ms", q.value(6).toLongLong()}});
-        box.answerKeys.append({q.value(0).toString(), q.value(1).toInt()});
-    }
-    return box;
-}
-
-QString deliver(const QSqlDatabase &server, const Outbox &outbox)
-{
-    QSqlDatabase db = server;
-    QSqlQuery q(db);
-    const auto call = [&q](const char *function, const QJsonArray &rows) {
-        if (rows.isEmpty())
-            return true;
-        q.prepare(QStringLiteral("SELECT dieci.%1(CAST(? AS json))").arg(QLatin1String(function)));
-        q.addBindValue(QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
-        return q.exec();
-    };
-    if (!db.transaction())
-        return server::errorLine(db.lastError());
-    if (call("add_races", outbox.races) && call("add_answers", outbox.answers) && db.commit())
-        return {};
-    const QString why = server::errorLine(q.lastError().isValid() ? q.lastError() : db.lastError());
-    db.rollback();
-    return why;
-}
-
-QString mark(const Register &local, const Outbox &outbox)
-{
-    QSqlDatabase db = local.database();
-    QSqlQuery q(db);
-    for (int attempt = 0; attempt < BusyTries; ++attempt) {
-        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-            if (!busy(q))
-                return q.lastError().databaseText();
-            std::this_thread::sleep_for(BusyPause);
-            continue;
-        }
-        bool ok = true;
-        for (const auto &[race, sent] : outbox.raceMarks) {
-            ok = ok &&
-                 q.prepare(QStringLiteral("UPDATE races SET sent = max(sent, ?) WHERE id = ?"));
-            q.addBindValue(sent);
-            q.addBindValue(race);
-            ok = ok && q.exec();
-        }
-        for (const auto &[race, seq] : outbox.answerKeys) {
-            ok =
-                ok &&
-                q.prepare(QStringLiteral("UPDATE answers SET sent = 1 WHERE race = ? AND seq = ?"));
-            q.addBindValue(race);
-            q.addBindValue(seq);
-            ok = ok && q.exec();
-        }
-        if (ok && q.exec(QStringLiteral("COMMIT")))
-            return {};
-        const bool again = busy(q);
-        const QString why = q.lastError().databaseText();
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        if (!again)
-            return why;
-        std::this_thread::sleep_for(BusyPause);
-    }
-    return QStringLiteral("registro occupato da un altro programma");
-}
-
-} // namespace sending
 
 struct Sender::State {
     QString path;
@@ -186,8 +60,11 @@ struct Sender::State {
             if (!QFileInfo::exists(path))
                 return {};
             local = Register::open(path, Access::ReadWrite);
-            if (!local.isOpen())
-                return Failure{local.problem()};
+            QSqlDatabase db = local.database();
+            if (Error why = local.isOpen() ? schema::ensureSendingIndex(db) : local.error(); why) {
+                local.close();
+                return Failure{why.text};
+            }
         }
         if (!connected) {
             if (QString why = server::connect(conninfo, server); !why.isEmpty()) {
@@ -210,18 +87,58 @@ struct Sender::State {
             }
             if (box.empty())
                 return {};
-            why = sending::deliver(QSqlDatabase::database(server, false), box);
-            if (!why.isEmpty()) {
-                // A fresh connection next time: this one may be half dead.
-                connected = false;
-                QSqlDatabase::removeDatabase(server);
-                return Failure{why, true};
-            }
-            if (why = sending::mark(local, box); !why.isEmpty()) {
-                local.close();
-                return Failure{why};
+            const sending::Delivery delivery = sending::deliver(database(server), box);
+            std::optional<Failure> failure;
+            if (delivery.refused)
+                failure = raceByRace(local, server, box);
+            else if (!delivery.why.isEmpty())
+                failure = Failure{delivery.why, true};
+            else if (why = sending::mark(local, box); !why.isEmpty())
+                failure = Failure{why};
+            if (failure) {
+                dropAfter(*failure, local, server, connected);
+                return failure;
             }
         }
+    }
+
+    static QSqlDatabase database(const QString &connection)
+    {
+        return QSqlDatabase::database(connection, false);
+    }
+
+    // After a failure, what is not to be trusted is opened afresh next time.
+    static void dropAfter(const Failure &failure, Register &local, const QString &server,
+                          bool &connected)
+    {
+        if (failure.server) {
+            // This connection may be half dead.
+            connected = false;
+            QSqlDatabase::removeDatabase(server);
+        } else {
+            local.close();
+        }
+    }
+
+    // The server refused something in the outbox: each race goes on its own,
+    // and the one it refuses is set aside rather than holding back the rest.
+    static std::optional<Failure> raceByRace(Register &local, const QString &server,
+                                             const Outbox &box)
+    {
+        for (const QString &race : box.raceIds()) {
+            const Outbox one = box.only(race);
+            const sending::Delivery delivery = sending::deliver(database(server), one);
+            QString why;
+            if (delivery.refused)
+                why = sending::setAside(local, race, delivery.why);
+            else if (!delivery.why.isEmpty())
+                return Failure{delivery.why, true};
+            else
+                why = sending::mark(local, one);
+            if (!why.isEmpty())
+                return Failure{why};
+        }
+        return {};
     }
 
     void run()
@@ -290,11 +207,17 @@ Sender::~Sender()
 {
     if (!m_state->thread.joinable())
         return;
-    {
-        const std::lock_guard lock(m_state->mutex);
-        m_state->stop = true;
-    }
+    std::unique_lock lock(m_state->mutex);
+    m_state->stop = true;
     m_state->wake.notify_one();
+    // A round stops between two batches; one held by the network is let go.
+    const bool done =
+        m_state->settled.wait_for(lock, StopPatience, [this] { return m_state->done; });
+    lock.unlock();
+    if (!done) {
+        m_state->thread.detach();
+        return;
+    }
     m_state->thread.join();
     m_state->joined = true;
 }

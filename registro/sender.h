@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "register.h"
+#include "outbox.h"
 
 #include <QJsonArray>
 #include <QList>
@@ -13,28 +13,6 @@
 #include <utility>
 
 namespace registro {
-
-// One delivery to the school's server: races and answers that the local
-// register holds and the server has not confirmed, as the server's
-// functions take them.
-struct Outbox {
-    QJsonArray races;
-    QJsonArray answers;
-    QList<std::pair<QString, int>> raceMarks;  // id, and 2 when its ending went too
-    QList<std::pair<QString, int>> answerKeys; // race, seq
-    bool empty() const { return races.isEmpty() && answers.isEmpty(); }
-};
-
-namespace sending {
-// What to send next: races first, then answers of races the server has. A
-// race played before its class was known stays local. Empty when all is sent.
-Outbox collect(const Register &local, const QString &computer, QString *why);
-// Adds the outbox on the server in one transaction; a row already there is
-// left as it is, so sending twice adds nothing. Empty on success.
-QString deliver(const QSqlDatabase &server, const Outbox &outbox);
-// Marks the outbox sent, once the server has committed it.
-QString mark(const Register &local, const Outbox &outbox);
-} // namespace sending
 
 // Delivers, on a thread of its own, what the register at path holds and the
 // school's server does not: at its start (what an earlier run left), and

@@ -81,7 +81,7 @@ void RegisterWindow::showChild(int row)
     const bool any = row >= 0 && row < m_children.size();
     const registro::Child empty;
     const registro::Child &c = any ? m_children[row] : empty;
-    m_childName->setText(c.name);
+    m_childName->setText(registro::shownName(c.name));
     showChart(c);
     m_races->setRowCount(0);
     m_races->setRowCount(int(c.races.size()));
@@ -184,8 +184,8 @@ void RegisterWindow::storeSettings()
     registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
     const QString why = reg.isOpen() ? reg.setAdaptation(c.name, wanted) : reg.problem();
     if (!why.isEmpty()) {
-        showProblem(
-            QStringLiteral("La gara su misura di %1 non è stata salvata: %2").arg(c.name, why));
+        showProblem(QStringLiteral("La gara su misura di %1 non è stata salvata: %2")
+                        .arg(registro::shownName(c.name), why));
         return;
     }
     c.settings = wanted;
@@ -194,7 +194,8 @@ void RegisterWindow::storeSettings()
 
 QString RegisterWindow::nameCell(const registro::Child &c) const
 {
-    return c.settings.standard() ? c.name : QStringLiteral("%1 (su misura)").arg(c.name);
+    const QString name = registro::shownName(c.name);
+    return c.settings.standard() ? name : QStringLiteral("%1 (su misura)").arg(name);
 }
 
 } // namespace registroui

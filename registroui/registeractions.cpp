@@ -143,10 +143,11 @@ void RegisterWindow::deleteChild()
     if (!c || (!onServer() && m_writable.isEmpty()))
         return;
     const QString name = c->name;
+    const QString shown = registro::shownName(name);
     const auto races = c->races.size();
     QString question = races == 1
-                           ? QStringLiteral("Cancellare la gara di %1?").arg(name)
-                           : QStringLiteral("Cancellare le %1 gare di %2?").arg(races).arg(name);
+                           ? QStringLiteral("Cancellare la gara di %1?").arg(shown)
+                           : QStringLiteral("Cancellare le %1 gare di %2?").arg(races).arg(shown);
     if (onServer()) {
         question += QStringLiteral(" Spariscono dal registro della scuola (classe %1), per tutti "
                                    "gli insegnanti.")
@@ -241,8 +242,9 @@ void RegisterWindow::exportDialog()
     ask.setWindowTitle(QStringLiteral("Esporta"));
     auto *form = new QFormLayout(&ask);
     auto *all = new QRadioButton(QStringLiteral("Tutta la &classe"));
-    auto *one = new QRadioButton(chosen() ? QStringLiteral("Solo %1").arg(chosen()->name)
-                                          : QStringLiteral("Solo un bambino"));
+    auto *one = new QRadioButton(
+        chosen() ? QStringLiteral("Solo %1").arg(registro::shownName(chosen()->name))
+                 : QStringLiteral("Solo un bambino"));
     one->setEnabled(chosen());
     all->setChecked(true);
     form->addRow(all);

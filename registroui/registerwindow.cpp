@@ -204,13 +204,12 @@ void RegisterWindow::showRegisters(const QStringList &paths)
             m_recordingOn = writer.isOpen() && writer.recording();
         if (writer.isOpen())
             m_writable << path;
-        else if (!writer.damaged() && writer.version() > 0)
+        else if (writer.error().kind != registro::ErrorKind::Damaged && writer.version() > 0)
             m_loadProblems << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
     }
-    m_children = registro::loadClass(paths, &m_loadProblems);
+    int unread = 0;
+    m_children = registro::loadClass(paths, &m_loadProblems, &unread);
     // A register that cannot be read is not an empty class.
-    const int unread = int(std::count_if(m_loadProblems.cbegin(), m_loadProblems.cend(),
-                                         [](const QString &p) { return !p.endsWith("lettura"); }));
     showChildren(unread < paths.size() || paths.isEmpty());
 }
 

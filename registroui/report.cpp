@@ -56,7 +56,7 @@ QString classPage(const QList<registro::Child> &children)
             best = std::max(best, race.right);
         html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
                                "<td>%6</td><td>%7</td></tr>")
-                    .arg(c.name.toHtmlEscaped())
+                    .arg(registro::shownName(c.name).toHtmlEscaped())
                     .arg(c.races.size())
                     .arg(best)
                     .arg(trend(c.races).toHtmlEscaped(), factsIn(c, QStringLiteral("sa a memoria")),
@@ -73,7 +73,7 @@ QString childPage(const registro::Child &c)
     QString html = QStringLiteral("<h2 style='page-break-before: always'>%1</h2><p>%2</p>"
                                   "<img src='grafico' width='600'><h3>I nove amici del dieci</h3>"
                                   "<table border='1' cellspacing='0' cellpadding='6'>")
-                       .arg(c.name.toHtmlEscaped(), span({c}));
+                       .arg(registro::shownName(c.name).toHtmlEscaped(), span({c}));
     for (int n = 1; n <= 9; ++n) {
         const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
         if ((n - 1) % 3 == 0)

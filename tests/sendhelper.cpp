@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     if (why.isEmpty())
         why = registro::server::connect(QString::fromLocal8Bit(argv[2]), QStringLiteral("s"));
     if (why.isEmpty())
-        why = registro::sending::deliver(QSqlDatabase::database(QStringLiteral("s")), box);
+        why = registro::sending::deliver(QSqlDatabase::database(QStringLiteral("s")), box).why;
     if (!why.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return 1;

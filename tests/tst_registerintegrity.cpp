@@ -6,6 +6,7 @@
 #include "recorder.h"
 #include "register.h"
 #include "registertest.h"
+#include "sender.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -23,28 +24,6 @@ bool turnOn(const QString &path)
 {
     return registro::Register::create(path).isOpen();
 }
-
-// Statements on the file with no check at all, on a connection left open
-// until close(): the state a program that was killed leaves behind.
-struct RawWriter {
-    QString name = QStringLiteral("raw-writer");
-    explicit RawWriter(const QString &path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(path);
-        db.open();
-    }
-    ~RawWriter() { close(); }
-    bool run(const QString &sql) const
-    {
-        return QSqlQuery(QSqlDatabase::database(name, false)).exec(sql);
-    }
-    void close()
-    {
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-    }
-};
 
 QList<registro::Child> classOf(const QString &path)
 {
@@ -107,6 +86,11 @@ private slots:
     void exportFilters();
     void cancellaDeletesOneChild();
     void upgradesAVersion1Register();
+    void upgradeByTwoProgramsAtOnce();
+    void lockHeldWhileOthersOpen_data();
+    void lockHeldWhileOthersOpen();
+    void busyAtOpenIsWaitedOut();
+    void raceWithoutANameIsKept();
 };
 
 void TestRegisterIntegrity::damagedRegisterIsNeverWritten_data()
@@ -430,9 +414,12 @@ void TestRegisterIntegrity::upgradesAVersion1Register()
 
     const registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
     QVERIFY2(reg.isOpen(), qPrintable(reg.problem()));
-    QCOMPARE(ask(path, "PRAGMA user_version"), QString("3"));
-    QVERIFY(!QFileInfo::exists(path + ".v1"));
+    QCOMPARE(ask(path, "PRAGMA user_version"), QString::number(registro::SchemaVersion));
+    QCOMPARE(QDir(tmp.path()).entryList({"registro.sqlite.*"}, QDir::Files), QStringList());
     QCOMPARE(ask(path, "SELECT count(*), sum(length(id) = 36) FROM races"), QString("2|2"));
+    // No class was known then: nothing of it waits for the school's server.
+    QCOMPARE(ask(path, "SELECT group_concat(DISTINCT sent) FROM races"), QString("3"));
+    QCOMPARE(ask(path, "SELECT group_concat(DISTINCT sent) FROM answers"), QString("3"));
     const QList<registro::Child> upgraded = classOf(path);
     for (const QList<registro::Child> &children : {asRead, upgraded}) {
         QCOMPARE(children.size(), 1);
@@ -443,6 +430,149 @@ void TestRegisterIntegrity::upgradesAVersion1Register()
         QCOMPARE(children[0].races[0].ending, QString("fine"));
         QCOMPARE(children[0].races[1].ending, QString("interrotta"));
     }
+}
+
+namespace {
+// A register as version 2 wrote it, with one race of three answers.
+void writeVersion2(const QString &path)
+{
+    RawWriter v2(path);
+    for (const char *sql :
+         {"PRAGMA journal_mode = WAL", "PRAGMA application_id = 1145652547",
+          "PRAGMA user_version = 2",
+          "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, name TEXT "
+          "NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT)",
+          "CREATE TABLE answers (race TEXT NOT NULL REFERENCES races(id) ON DELETE CASCADE, seq "
+          "INTEGER NOT NULL, at TEXT NOT NULL, number INTEGER NOT NULL, typed TEXT NOT NULL, "
+          "right INTEGER NOT NULL, ms INTEGER NOT NULL, PRIMARY KEY (race, seq))",
+          "CREATE INDEX answers_by_time ON answers(at)",
+          "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT)",
+          "CREATE TABLE adaptations (child TEXT PRIMARY KEY NOT NULL, minutes INTEGER NOT NULL "
+          "DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0)",
+          "INSERT INTO races VALUES ('r0', '2026-12-01T09:00:00.000', 'Ada', 'fine', 0, NULL)",
+          "INSERT INTO answers VALUES ('r0', 1, '2026-12-01T09:00:01.000', 3, '7', 1, 900)",
+          "INSERT INTO answers VALUES ('r0', 2, '2026-12-01T09:00:02.000', 4, '6', 1, 900)",
+          "INSERT INTO answers VALUES ('r0', 3, '2026-12-01T09:00:03.000', 5, '1', 0, 900)"})
+        QVERIFY2(v2.run(sql), sql);
+}
+} // namespace
+
+void TestRegisterIntegrity::upgradeByTwoProgramsAtOnce()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    writeVersion2(path);
+    // A copy left by an upgrade killed after its commit long ago.
+    QVERIFY(putFile(path + ".v2", "vecchia copia"));
+    QProcess first, second;
+    first.start(RACEWRITER, {path, "12", "Uno"});
+    second.start(RACEWRITER, {path, "12", "Due"});
+    for (QProcess *p : {&first, &second}) {
+        QVERIFY2(p->waitForReadyRead(30000), p->readAllStandardError().constData());
+        QCOMPARE(p->readLine().trimmed(), QByteArray("12"));
+        p->kill();
+        p->waitForFinished();
+    }
+    QCOMPARE(ask(path, "PRAGMA user_version"), QString::number(registro::SchemaVersion));
+    QCOMPARE(ask(path, "SELECT count(*) FROM races"), QString("3"));
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers"), QString("27"));
+    QCOMPARE(ask(path, "PRAGMA integrity_check"), QString("ok"));
+    QCOMPARE(QDir(tmp.path()).entryList({"registro.sqlite.*"}, QDir::Files), QStringList());
+}
+
+void TestRegisterIntegrity::lockHeldWhileOthersOpen_data()
+{
+    QTest::addColumn<QString>("other");
+    for (const char *other : {"read", "write", "settings", "newest settings", "delete", "class",
+                              "export", "sender", "second race"})
+        QTest::newRow(other) << other;
+}
+
+// A race's writer keeps SQLite's lock on its register whatever else the
+// same process opens and closes: once lost, another program could write
+// under it and the register would be corrupted.
+void TestRegisterIntegrity::lockHeldWhileOthersOpen()
+{
+    QFETCH(QString, other);
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
+    registro::RaceRecorder race(path, start, "Ada");
+    race.answer(start.addSecs(1), 3, "7", true, 900);
+    QTRY_COMPARE(ask(path, "SELECT count(*) FROM answers"), QString("1"));
+    QVERIFY(holdsLock(path));
+    if (other == "read" || other == "write") {
+        const auto access =
+            other == "read" ? registro::Access::ReadOnly : registro::Access::ReadWrite;
+        QVERIFY(registro::Register::open(path, access).isOpen());
+    } else if (other == "settings") {
+        QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite)
+                     .setAdaptation("Bea", {2, false}),
+                 QString());
+    } else if (other == "newest settings") {
+        QCOMPARE(registro::latestAdaptation({path}, "Bea").minutes, 5);
+    } else if (other == "delete") {
+        QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).deleteChild("Bea"), 0);
+    } else if (other == "class") {
+        QCOMPARE(classOf(path).size(), 1);
+    } else if (other == "export") {
+        QCOMPARE(registro::exportCsv(path, tmp.filePath("a.csv")), QString());
+    } else if (other == "sender") {
+        // No server answers there: the sender opens the register and gives up.
+        registro::Sender sender(path, "host=127.0.0.1 port=1 dbname=d user=u", "pc-01");
+        QVERIFY(!sender.sendNow(std::chrono::seconds(30)));
+    } else {
+        registro::RaceRecorder second(path, start, "Bea");
+        second.end(registro::Ending::Exit, false);
+    }
+    QVERIFY2(holdsLock(path), "the race's writer lost its lock");
+    race.answer(start.addSecs(2), 4, "6", true, 900);
+    race.end(registro::Ending::Exit, false);
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers a JOIN races r ON r.id = a.race "
+                       "WHERE r.name = 'Ada'"),
+             QString("2"));
+}
+
+void TestRegisterIntegrity::busyAtOpenIsWaitedOut()
+{
+    QTemporaryDir tmp;
+    // A file of one computer of a shared home: a rollback journal, whose
+    // writer shuts every reader out.
+    const QString path = registro::ownRegisterPath(tmp.path() + '/', true, "pc-01");
+    QVERIFY(turnOn(path));
+    RawWriter other(path);
+    QVERIFY(other.run("BEGIN EXCLUSIVE"));
+    QVERIFY(other.run("INSERT INTO settings VALUES ('altro', 'programma')"));
+    const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
+    registro::RaceRecorder race(path, start, "Ada");
+    for (int i = 1; i <= 3; ++i)
+        race.answer(start.addSecs(i), i, QString::number(10 - i), true, 900);
+    const registro::Register held = registro::Register::open(path, registro::Access::ReadWrite);
+    QCOMPARE(held.error().kind, registro::ErrorKind::Busy);
+    QVERIFY2(!held.problem().contains("danneggiato"), qPrintable(held.problem()));
+    QVERIFY(other.run("COMMIT"));
+    other.close();
+    race.end(registro::Ending::Clock, false);
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers"), QString("3"));
+    QCOMPARE(ask(path, "SELECT ending FROM races"), QString("fine"));
+}
+
+void TestRegisterIntegrity::raceWithoutANameIsKept()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    {
+        const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
+        registro::RaceRecorder race(path, start, QString()); // the name box was cancelled
+        race.answer(start.addSecs(1), 3, QString(), false, 900);
+        race.end(registro::Ending::Exit, false);
+    }
+    const QList<registro::Child> children = classOf(path);
+    QCOMPARE(children.size(), 1);
+    QCOMPARE(children[0].answers.size(), 1);
+    QCOMPARE(registro::shownName(children[0].name), QString("(senza nome)"));
 }
 
 QTEST_MAIN(TestRegisterIntegrity)

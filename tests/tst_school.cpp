@@ -8,6 +8,7 @@
 #include "register.h"
 #include "registertest.h"
 #include "registerwindow.h"
+#include "school.h"
 #include "sender.h"
 #include "server.h"
 
@@ -20,6 +21,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QTest>
 
 #include <csignal>
@@ -116,6 +118,8 @@ private slots:
     void teacherReadsAndDeletesOnTheServer();
     void exportFromTheServerAgreesWithTheRegister();
     void teachersWindowOnTheServer();
+    void refusedRaceIsSetAside();
+    void exitLetsGoOfASilentServer();
 
 private:
     bool needServer();
@@ -719,6 +723,54 @@ void TestSchool::teachersWindowOnTheServer()
     QCOMPARE(window.classTable()->rowCount(), 1);
     QCOMPARE(m_pg.psql("finestra", "SELECT string_agg(name, ',' ORDER BY name) FROM dieci.races"),
              QString("Ada,Ciro"));
+}
+
+void TestSchool::refusedRaceIsSetAside()
+{
+    if (!needServer())
+        QSKIP(qPrintable(m_pgProblem));
+    const QString conninfo = prepared("rifiuto");
+    // A rule of the school's that one race breaks, as a damaged row would.
+    m_pg.psql("rifiuto", "ALTER TABLE dieci.races ADD CONSTRAINT no_bruno CHECK (name <> 'Bruno')");
+    QTemporaryDir tmp;
+    const QString path = tmp.path() + "/registro.sqlite";
+    recordRace(path, "Ada", "3A", 3);
+    recordRace(path, "Bruno", "3A", 4);
+    recordRace(path, "Carla", "3A", 5);
+    const QString bruno = ask(path, "SELECT id FROM races WHERE name = 'Bruno'");
+    StderrCapture err;
+    registro::Sender sender(path, conninfo, "pc-01");
+    QVERIFY(sender.sendNow(30s));
+    recordRace(path, "Dario", "3A", 2); // and what comes later still goes
+    QVERIFY(sender.sendNow(30s));
+    QCOMPARE(serverCounts(m_pg, "rifiuto"), QString("10/10/3/3"));
+    QCOMPARE(ask(path, "SELECT name FROM races WHERE sent = 4"), QString("Bruno"));
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers WHERE sent = 0"), QString("0"));
+    const QStringList lines = QString::fromUtf8(err.text()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines[0].contains(bruno) && lines[0].contains("rifiutata"), qPrintable(lines[0]));
+}
+
+void TestSchool::exitLetsGoOfASilentServer()
+{
+    // Accepts connections (the kernel does) and never says a word.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    writeSettings(labFile(), QString("[registro]\nattivo=true\nclasse=3A\nserver=\"host=127.0.0.1 "
+                                     "port=%1 dbname=scuola user=alunni password=x\"\n")
+                                 .arg(silent.serverPort()));
+    Race race("Elena");
+    QVERIFY(race.start());
+    race.answer(QString::number(10 - race.caption("lblNum1").toInt()));
+    QVERIFY(race.window().isVisible());
+    race.window().cmdExit()->click();
+    QCOMPARE(race.fake.endStatus, std::optional(0));
+    QVERIFY(!race.window().isVisible());
+    // The sender was let go, not waited for: the process may end at once.
+    QVERIFY(!drill::school::finish(0ms));
+    QCOMPARE(ask(race.fake.data + "/registro.sqlite",
+                 "SELECT count(*), max(ending) FROM answers JOIN races ON races.id = answers.race"),
+             QString("1|uscita"));
 }
 
 int main(int argc, char *argv[])

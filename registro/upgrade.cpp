@@ -12,9 +12,11 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <chrono>
+#include <cerrno>
 #include <functional>
-#include <thread>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace registro::schema {
 
@@ -175,13 +177,20 @@ Error upgrade(QSqlDatabase &db, const QString &path, int seen)
 void removeLeftoverCopies(const QString &path)
 {
     const QFileInfo info(path);
-    static const QRegularExpression copyName(QStringLiteral("^\\.v\\d+(-\\d+)?$"));
+    static const QRegularExpression copyName(QStringLiteral("^\\.v\\d+(?:-(\\d+))?$"));
     const QDir dir = info.dir();
     const QStringList found =
         dir.entryList({info.fileName() + QStringLiteral(".v*")}, QDir::Files | QDir::System);
-    for (const QString &name : found)
-        if (copyName.match(name.mid(info.fileName().size())).hasMatch())
-            QFile::remove(dir.filePath(name));
+    for (const QString &name : found) {
+        const QRegularExpressionMatch match = copyName.match(name.mid(info.fileName().size()));
+        if (!match.hasMatch())
+            continue;
+        // Another program may be copying right now, before its own upgrade.
+        const pid_t pid = match.captured(1).toInt();
+        if (pid > 0 && pid != getpid() && (::kill(pid, 0) == 0 || errno == EPERM))
+            continue;
+        QFile::remove(dir.filePath(name));
+    }
 }
 
 } // namespace registro::schema

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A child's race as the teacher set it, kept in the register.
+#include "register.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace registro {
+
+QString Adaptation::describe() const
+{
+    if (standard())
+        return {};
+    QString text = minutes == 0   ? QStringLiteral("senza tempo")
+                   : minutes == 1 ? QStringLiteral("1 minuto")
+                                  : QStringLiteral("%1 minuti").arg(minutes);
+    return practice ? text + QStringLiteral(", allenamento") : text;
+}
+
+Adaptation Register::adaptation(const QString &name) const
+{
+    Adaptation a;
+    if (m_version < 2)
+        return a;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT minutes, practice FROM adaptations WHERE child = ?"));
+    query.addBindValue(childKey(name));
+    if (query.exec() && query.next())
+        a = {query.value(0).toInt(), query.value(1).toBool()};
+    return a;
+}
+
+QString Register::setAdaptation(const QString &name, const Adaptation &adaptation)
+{
+    if (!m_writable)
+        return QStringLiteral("registro in sola lettura");
+    // The standard race is kept as a setting too: on a shared home it must
+    // outweigh an older one in another computer's file.
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO adaptations (child, minutes, practice, "
+                                 "changed) VALUES (?, ?, ?, ?)"));
+    query.addBindValue(childKey(name));
+    query.addBindValue(adaptation.minutes);
+    query.addBindValue(int(adaptation.practice));
+    query.addBindValue(timestamp(QDateTime::currentDateTime()));
+    return query.exec() ? QString() : query.lastError().databaseText();
+}
+
+QString Register::adaptationChanged(const QString &name) const
+{
+    if (m_version < 3)
+        return {};
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT coalesce(changed, '') FROM adaptations WHERE child = ?"));
+    query.addBindValue(childKey(name));
+    return query.exec() && query.next() ? query.value(0).toString() : QString();
+}
+
+Adaptation latestAdaptation(const QStringList &paths, const QString &name)
+{
+    Adaptation latest;
+    QString when;
+    for (const QString &path : paths) {
+        const Register reg = Register::open(path, Access::ReadOnly);
+        if (!reg.isOpen())
+            continue;
+        if (const QString changed = reg.adaptationChanged(name); changed > when || when.isNull()) {
+            const Adaptation a = reg.adaptation(name);
+            // A file without a setting for her says nothing.
+            if (!changed.isEmpty() || !a.standard()) {
+                latest = a;
+                when = changed;
+            }
+        }
+    }
+    return latest;
+}
+
+} // namespace registro

@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+Q_DECLARE_METATYPE(registro::ErrorKind)
+
 namespace {
 QString registerIn(const QString &dir)
 {
@@ -91,22 +93,26 @@ private slots:
     void lockHeldWhileOthersOpen();
     void busyAtOpenIsWaitedOut();
     void raceWithoutANameIsKept();
+    void upgradeSetsAsideWhatNeverGoes();
 };
 
 void TestRegisterIntegrity::damagedRegisterIsNeverWritten_data()
 {
+    using registro::ErrorKind;
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("says");
+    QTest::addColumn<ErrorKind>("kind");
     QTest::newRow("garbage") << "garbage"
-                             << "non è un registro di dieci";
+                             << "non è un registro di dieci" << ErrorKind::NotARegister;
     QTest::newRow("truncated to half") << "truncate"
-                                       << "file troncato";
-    QTest::newRow("another program's database") << "foreign"
-                                                << "non è un registro di dieci";
+                                       << "file troncato" << ErrorKind::Damaged;
+    QTest::newRow("another program's database")
+        << "foreign"
+        << "non è un registro di dieci" << ErrorKind::NotARegister;
     QTest::newRow("a table missing") << "drop"
-                                     << "manca la tabella settings";
+                                     << "manca la tabella settings" << ErrorKind::Damaged;
     QTest::newRow("a damaged page") << "page"
-                                    << "danneggiato";
+                                    << "danneggiato" << ErrorKind::Damaged;
 }
 
 void TestRegisterIntegrity::damagedRegisterIsNeverWritten()
@@ -156,6 +162,8 @@ void TestRegisterIntegrity::damagedRegisterIsNeverWritten()
     QStringList problems;
     QVERIFY(registro::loadClass({path}, &problems).isEmpty());
     QVERIFY2(problems.join("").contains(says), qPrintable(problems.join("")));
+    QFETCH(registro::ErrorKind, kind);
+    QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).error().kind, kind);
     QCOMPARE(filesOf(path), before);
 }
 
@@ -573,6 +581,40 @@ void TestRegisterIntegrity::raceWithoutANameIsKept()
     QCOMPARE(children.size(), 1);
     QCOMPARE(children[0].answers.size(), 1);
     QCOMPARE(registro::shownName(children[0].name), QString("(senza nome)"));
+}
+
+// Version 3 kept a sending index of every answer, and waited to send races
+// that had no class and never would.
+void TestRegisterIntegrity::upgradeSetsAsideWhatNeverGoes()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    {
+        RawWriter v3(path);
+        for (const char *sql :
+             {"CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
+              "INSERT INTO races (id, started, name) VALUES ('old', '2026-11-02', 'Ada')",
+              "INSERT INTO races (id, started, name, class) VALUES ('new', '2026-11-03', 'Ada', "
+              "'3A')",
+              "INSERT INTO answers VALUES ('old', 1, '2026-11-02', 3, '7', 1, 900, 0)",
+              "INSERT INTO answers VALUES ('old', 2, '2026-11-02', 4, '6', 1, 900, 0)",
+              "INSERT INTO answers VALUES ('new', 1, '2026-11-03', 5, '5', 1, 900, 0)",
+              "PRAGMA user_version = 3"})
+            QVERIFY2(v3.run(sql), sql);
+    }
+    // Copies beside it: older versions' own, one of a killed upgrade, and one
+    // that a running program (pid 1 never ends) is still making.
+    for (const char *copy : {".v1", ".v3-999999999", ".v3-1"})
+        QVERIFY(putFile(path + copy, "copia"));
+    QVERIFY(registro::Register::open(path, registro::Access::ReadWrite).isOpen());
+    QCOMPARE(ask(path, "SELECT group_concat(id || ':' || sent, ' ') FROM races"),
+             QString("old:3 new:0"));
+    QCOMPARE(ask(path, "SELECT group_concat(sent, ' ') FROM answers"), QString("3 3 0"));
+    QCOMPARE(ask(path, "SELECT count(*) FROM sqlite_master WHERE name = 'answers_unsent'"),
+             QString("0"));
+    QCOMPARE(QDir(tmp.path()).entryList({"registro.sqlite.*"}, QDir::Files),
+             QStringList{"registro.sqlite.v3-1"});
 }
 
 QTEST_MAIN(TestRegisterIntegrity)

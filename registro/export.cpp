@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "csvrow.h"
 #include "register.h"
 #include "schema.h"
-#include "server.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -18,17 +16,6 @@
 namespace registro {
 
 namespace {
-// A field as a spreadsheet reads it back: quoted when it holds the separator,
-// a quote or a line break; a leading = + - @ would make it a formula.
-QString field(QString text)
-{
-    if (!text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
-        text.prepend(u'\'');
-    if (text.contains(u';') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r'))
-        text = u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-    return text;
-}
-
 // The races of the registers written: numbered by their start, as the teacher
 // counts them; each taken from the first register that holds it; and each
 // child's name as the window shows it, the first one read.
@@ -84,27 +71,6 @@ QString answersSql(int version, const ExportFilter &filter)
     return sql + QStringLiteral(" ORDER BY a.at, a.race, a.seq");
 }
 
-// One answer's line. The stamp is cut, not parsed: a million rows are a
-// million dates, and it is written in one known format.
-QByteArray row(const QSqlQuery &q, const QString &name, int race, const QString &className = {})
-{
-    const QString at = q.value(0).toString(); // yyyy-MM-ddTHH:mm:ss.zzz
-    const QString ending = q.value(7).toString();
-    const QStringView stamp(at);
-    QString line;
-    line.reserve(96);
-    line.append(stamp.mid(8, 2)).append(u'/').append(stamp.mid(5, 2)).append(u'/');
-    line.append(stamp.left(4)).append(u';').append(stamp.mid(11, 8)).append(u';');
-    line += field(name) + u';' + QString::number(race) + u';' + q.value(3).toString() + u';' +
-            field(q.value(4).toString()) + u';' +
-            (q.value(5).toInt() ? QStringLiteral("sì") : QStringLiteral("no")) + u';' +
-            q.value(6).toString() + u';' +
-            (ending.isEmpty() ? QStringLiteral("interrotta") : ending);
-    if (!className.isNull())
-        line += u';' + field(className);
-    line += QStringLiteral("\r\n");
-    return line.toUtf8();
-}
 } // namespace
 
 QString exportCsv(const QStringList &paths, const QString &csvPath, const ExportFilter &filter)
@@ -154,7 +120,7 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
                 number = races.number.value(key);
             }
             if (written)
-                file.write(row(q, name, number));
+                file.write(csv::answerRow(q, name, number));
         }
         if (q.lastError().isValid())
             return failed(QStringLiteral("registro %1: %2")
@@ -164,94 +130,5 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
         return failed(file.errorString());
     return {};
 }
-
-namespace server {
-
-namespace {
-QString exportSql(const QSqlDatabase &db, const ExportFilter &filter, const QString &className)
-{
-    const auto lit = [&db](const QVariant &value) {
-        QSqlField field(QStringLiteral("v"), value.metaType());
-        field.setValue(value);
-        return db.driver()->formatValue(field);
-    };
-    QStringList where;
-    if (!className.isEmpty())
-        where << QStringLiteral("class = ") + lit(className);
-    QStringList outer;
-    if (!filter.name.trimmed().isEmpty())
-        outer << QStringLiteral("n.child = ") + lit(childKey(filter.name));
-    if (filter.from.isValid())
-        outer << QStringLiteral("a.at >= ") + lit(filter.from.toString(Qt::ISODate));
-    if (filter.to.isValid())
-        outer << QStringLiteral("a.at < ") + lit(filter.to.addDays(1).toString(Qt::ISODate));
-    const auto clause = [](const QStringList &conditions) {
-        return conditions.isEmpty()
-                   ? QString()
-                   : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
-    };
-    // Races are numbered by their start, within what is exported.
-    return QStringLiteral(
-               "DECLARE export NO SCROLL CURSOR FOR WITH n AS (SELECT id, class, child, name, "
-               "ending, first_value(name) OVER (PARTITION BY class, child ORDER BY started, id) "
-               "AS class_name, row_number() OVER (ORDER BY started, id) AS number FROM "
-               "dieci.races%1) SELECT to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), %2, a.race, "
-               "a.number, a.typed, a.correct::integer, a.ms, n.ending, n.number, n.class FROM "
-               "dieci.answers a JOIN n ON n.id = a.race%3 ORDER BY a.at, a.race, a.seq")
-        .arg(clause(where),
-             filter.classNames ? QStringLiteral("n.class_name") : QStringLiteral("n.name"),
-             clause(outer));
-}
-} // namespace
-
-QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportFilter &filter,
-                  const QString &className)
-{
-    const auto failed = [&csvPath](const QString &why) {
-        return QStringLiteral("%1: %2").arg(csvPath, why);
-    };
-    const QFileInfo target(csvPath);
-    if (target.exists() && !target.isFile())
-        return failed(QStringLiteral("non è un file normale"));
-    const QString name = QStringLiteral("dieci-esporta");
-    QString why = connect(conninfo, name);
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        QSaveFile file(csvPath);
-        const auto run = [&](const QString &sql) {
-            if (why.isEmpty() && !q.exec(sql))
-                why = QStringLiteral("server: %1").arg(errorLine(q.lastError()));
-            return why.isEmpty();
-        };
-        if (!why.isEmpty())
-            why = QStringLiteral("server: %1").arg(why);
-        else if (!file.open(QIODevice::WriteOnly))
-            why = file.errorString();
-        else
-            file.write("\xEF\xBB\xBF"
-                       "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;classe\r\n");
-        // A cursor hands the rows over a few thousand at a time: memory stays
-        // flat however large the school.
-        run(QStringLiteral("BEGIN READ ONLY"));
-        run(exportSql(db, filter, className));
-        for (bool more = true; more && run(QStringLiteral("FETCH 5000 FROM export"));) {
-            more = false;
-            while (q.next()) {
-                more = true;
-                file.write(
-                    row(q, q.value(1).toString(), q.value(8).toInt(), q.value(9).toString()));
-            }
-        }
-        run(QStringLiteral("COMMIT"));
-        if (why.isEmpty() && !file.commit())
-            why = file.errorString();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return why.isEmpty() ? QString() : failed(why);
-}
-
-} // namespace server
 
 } // namespace registro

@@ -5,8 +5,6 @@
 #include "server.h"
 
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the school server's files share, inside the school library.
+#include <QString>
+#include <QStringList>
+
+namespace registro::server::detail {
+
+// How many answers to each fact judge whether a child knows it (knowledgeOf).
+inline constexpr int RecentAnswers = 20;
+// SQLSTATEs: the schema or the table is not there.
+inline const QStringList Missing = {"3F000", "42P01"};
+
+// A server's message on one line.
+QString oneLine(const QString &text);
+// Connects without looking for the tables: the setup makes them. Empty on
+// success, else why.
+QString open(const QString &conninfo, const QString &name);
+
+} // namespace registro::server::detail

@@ -7,9 +7,10 @@
 #include <QUuid>
 #include <QVariant>
 
-// A register holding a class of 25 children and this many answers, 50 a race,
-// six seconds apart from a Monday in September; false with the reason on failure.
-inline bool makeSyntheticClass(const QString &path, int answers, QString *why)
+// A register holding a class of children (25 unless told) and this many
+// answers, 50 a race, six seconds apart from a Monday in September; false with
+// the reason on failure.
+inline bool makeSyntheticClass(const QString &path, int answers, QString *why, int children = 25)
 {
     registro::Register reg = registro::Register::create(path);
     if (!reg.isOpen()) {
@@ -19,7 +20,8 @@ inline bool makeSyntheticClass(const QString &path, int answers, QString *why)
     QSqlDatabase db = reg.database();
     db.transaction();
     QSqlQuery race(db), answer(db);
-    race.prepare("INSERT INTO races (id, started, name, ending) VALUES (?, ?, ?, 'fine')");
+    race.prepare(
+        "INSERT INTO races (id, started, name, child, ending) VALUES (?, ?, ?, ?, 'fine')");
     answer.prepare("INSERT INTO answers (race, seq, at, number, typed, right, ms) "
                    "VALUES (?, ?, ?, ?, '5', ?, ?)");
     const QDateTime start(QDate(2026, 9, 14), QTime(8, 30));
@@ -28,8 +30,9 @@ inline bool makeSyntheticClass(const QString &path, int answers, QString *why)
         const QString at = registro::timestamp(start.addSecs(i * 6));
         if (i % 50 == 0) {
             id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-            for (const QVariant &v : {QVariant(id), QVariant(at),
-                                      QVariant(QStringLiteral("Bambino %1").arg(i / 50 % 25))})
+            const QString name = QStringLiteral("Bambino %1").arg(i / 50 % children);
+            for (const QVariant &v :
+                 {QVariant(id), QVariant(at), QVariant(name), QVariant(registro::childKey(name))})
                 race.addBindValue(v);
             race.exec();
         }

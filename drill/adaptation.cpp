@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <future>
+#include <vector>
 
 namespace drill {
 
@@ -30,15 +31,17 @@ Plan readPlan(const QString &dir, const QString &name)
 {
     Plan plan;
     const QStringList paths = registro::registersIn(dir);
+    // Held open throughout: each file is checked once, at its first open.
+    std::vector<registro::Register> registers;
+    for (const QString &path : paths)
+        registers.push_back(registro::Register::open(path, registro::Access::ReadOnly));
     plan.adaptation = registro::latestAdaptation(paths, name);
     if (!plan.adaptation.practice)
         return plan;
     QList<registro::AnswerRow> answers;
-    for (const QString &path : paths)
-        if (const registro::Register reg =
-                registro::Register::open(path, registro::Access::ReadOnly);
-            reg.isOpen())
-            answers += registro::answersOf(reg, name);
+    for (const registro::Register &reg : registers)
+        if (reg.isOpen())
+            answers += registro::recentAnswersOf(reg, name);
     std::stable_sort(answers.begin(), answers.end(),
                      [](const auto &a, const auto &b) { return a.at < b.at; });
     plan.toLearn = factsToLearn(answers);

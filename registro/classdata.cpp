@@ -26,48 +26,81 @@ struct Place {
     qsizetype race;
 };
 
+// Of the answers to the races given (newest first), those that judge what a
+// child knows: from the newest race back, until each fact has its last 20.
+// Most children need their last few races, never all of them.
+QString addRecentAnswers(const Register &reg, const QStringList &racesNewestFirst,
+                         QList<AnswerRow> *answers)
+{
+    QSqlQuery q(reg.database());
+    q.setForwardOnly(true);
+    const QString from = reg.version() == 1 ? QStringLiteral("(%1)").arg(schema::answersQuery(1))
+                                            : QStringLiteral("answers");
+    if (!q.prepare(QStringLiteral("SELECT at, number, right, ms FROM %1 WHERE race = ? ORDER BY "
+                                  "seq DESC")
+                       .arg(from)))
+        return q.lastError().databaseText();
+    int counted[10] = {};
+    int factsDone = 0;
+    for (const QString &race : racesNewestFirst) {
+        if (factsDone == 9)
+            break;
+        q.addBindValue(race);
+        if (!q.exec())
+            return q.lastError().databaseText();
+        while (q.next()) {
+            const int n = q.value(1).toInt();
+            if (n >= 1 && n <= 9 && ++counted[n] == LastAnswers)
+                ++factsDone;
+            answers->append(
+                {q.value(0).toString(), n, q.value(2).toBool(), q.value(3).toLongLong()});
+        }
+    }
+    return {};
+}
+
 // Reads one register into the class; races already read from another are skipped.
 // children is a std::map: a Place keeps pointing at its child while others are added.
-// Empty when the whole register was read, else why not.
+// Each race's counts are the register's own sums; of the answers, only what
+// judges each fact. Empty when the whole register was read, else why not.
 QString readRegister(const Register &reg, std::map<QString, Child> &children,
                      QHash<QString, Place> &seen, QHash<QString, QString> &changed)
 {
     const QString prefix = schema::raceKeyPrefix(reg.version(), reg.path());
     QSqlQuery races(reg.database());
     races.setForwardOnly(true);
-    races.exec(schema::racesQuery(reg.version()) + QStringLiteral(" ORDER BY started"));
+    races.exec(
+        QStringLiteral("SELECT r.id, r.started, r.name, r.ending, r.record_beaten, "
+                       "r.adaptation, coalesce(c.right, 0), coalesce(c.total, 0) FROM (%1) r "
+                       "LEFT JOIN (SELECT race, sum(right) AS right, count(*) AS total "
+                       "FROM (%2) GROUP BY race) c ON c.race = r.id ORDER BY r.started")
+            .arg(schema::racesQuery(reg.version()), schema::answersQuery(reg.version())));
     QHash<QString, Place> mine;
+    std::map<QString, QStringList> racesOf; // by childKey, oldest first
     while (races.next()) {
         const QString id = prefix + races.value(0).toString();
         if (seen.contains(id))
             continue;
         const QString name = races.value(2).toString();
-        Child &child = children[childKey(name)];
+        const QString key = childKey(name);
+        Child &child = children[key];
         if (child.name.isEmpty())
             child.name = name.trimmed();
         const QString ending = races.value(3).toString();
+        const int right = races.value(6).toInt();
         child.races.append({id, races.value(1).toString(),
-                            ending.isEmpty() ? QLatin1String(Interrupted) : ending, 0, 0,
-                            races.value(4).toBool(), races.value(5).toString()});
+                            ending.isEmpty() ? QLatin1String(Interrupted) : ending, right,
+                            races.value(7).toInt() - right, races.value(4).toBool(),
+                            races.value(5).toString()});
         mine.insert(id, {&child, child.races.size() - 1});
-    }
-    QSqlQuery answers(reg.database());
-    answers.setForwardOnly(true);
-    answers.exec(schema::answersQuery(reg.version()) + QStringLiteral(" ORDER BY at, seq"));
-    while (answers.next()) {
-        const auto place = mine.constFind(prefix + answers.value(0).toString());
-        if (place == mine.cend())
-            continue;
-        const bool right = answers.value(5).toBool();
-        RaceRow &race = place->child->races[place->race];
-        (right ? race.right : race.wrong) += 1;
-        place->child->answers.append({answers.value(2).toString(), answers.value(3).toInt(), right,
-                                      answers.value(6).toLongLong()});
+        racesOf[key].prepend(races.value(0).toString());
     }
     seen.insert(mine);
-    for (const QSqlQuery *query : {&races, &answers})
-        if (query->lastError().isValid())
-            return query->lastError().databaseText();
+    if (races.lastError().isValid())
+        return races.lastError().databaseText();
+    for (const auto &[key, ids] : racesOf)
+        if (QString why = addRecentAnswers(reg, ids, &children[key].answers); !why.isEmpty())
+            return why;
     if (reg.version() < 2)
         return {};
     // Merged registers: each child's newest setting wins, as in the drill.
@@ -131,20 +164,29 @@ QString shownName(const QString &name)
     return name.trimmed().isEmpty() ? QStringLiteral("(senza nome)") : name;
 }
 
-QList<AnswerRow> answersOf(const Register &reg, const QString &name)
+QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name)
 {
-    QList<AnswerRow> list;
     QSqlQuery q(reg.database());
     q.setForwardOnly(true);
-    q.exec(QStringLiteral("SELECT a.at, a.number, a.right, a.ms, r.name FROM (%1) a JOIN (%2) r "
-                          "ON r.id = a.race ORDER BY a.at, a.seq")
-               .arg(schema::answersQuery(reg.version()), schema::racesQuery(reg.version())));
     const QString key = childKey(name);
-    while (q.next())
-        if (childKey(q.value(4).toString()) == key)
-            list.append({q.value(0).toString(), q.value(1).toInt(), q.value(2).toBool(),
-                         q.value(3).toLongLong()});
-    return list;
+    QStringList ids;
+    if (reg.version() >= 4) {
+        // Found by her folded name, without reading anyone else's races.
+        q.prepare(QStringLiteral("SELECT id FROM races WHERE child = ? ORDER BY started DESC"));
+        q.addBindValue(key);
+        q.exec();
+        while (q.next())
+            ids << q.value(0).toString();
+    } else {
+        q.exec(schema::racesQuery(reg.version()) + QStringLiteral(" ORDER BY started DESC"));
+        while (q.next())
+            if (childKey(q.value(2).toString()) == key)
+                ids << q.value(0).toString();
+    }
+    QList<AnswerRow> answers;
+    addRecentAnswers(reg, ids, &answers);
+    std::reverse(answers.begin(), answers.end());
+    return answers;
 }
 
 Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)

@@ -32,8 +32,9 @@ struct RaceRow {
 // the race is still being played.
 inline constexpr char Interrupted[] = "interrotta";
 
-// One child of the class: her races and answers, oldest first, under the name
-// as she first typed it.
+// One child of the class: her races, oldest first, each with its counts; of
+// her answers, those that judge each fact (the last 20 to it, at least),
+// oldest first; under the name as she first typed it.
 struct Child {
     QString name;
     QList<RaceRow> races;
@@ -45,8 +46,9 @@ struct Child {
 // under the empty name, and shown so.
 QString shownName(const QString &name);
 
-// One child's answers in a register, oldest first (names compared as childKey).
-QList<AnswerRow> answersOf(const Register &reg, const QString &name);
+// Of one child's answers in a register, those that judge what she knows: the
+// last 20 to each fact at least, oldest first (names compared as childKey).
+QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name);
 
 // The children of one register, or of several merged (a race that is in two
 // of them counts once), sorted by name. A register that cannot be opened is

@@ -217,10 +217,10 @@ RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QS
     m_sent = className.isEmpty() ? schema::sent::Never : schema::sent::No;
     // A child who typed no name still races, and her race is kept.
     m_worker->jobs.push_back(
-        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, class, sent) "
-                        "VALUES (?, ?, ?, ?, ?, ?)"),
+        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, class, sent, child) "
+                        "VALUES (?, ?, ?, ?, ?, ?, ?)"),
          {m_race, timestamp(start), name.isNull() ? QStringLiteral("") : name, orNull(adaptation),
-          orNull(className), m_sent},
+          orNull(className), m_sent, childKey(name)},
          {}});
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
 }

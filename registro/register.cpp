@@ -247,23 +247,19 @@ int Register::deleteChild(const QString &name)
     }
     QSqlDatabase db = database();
     QSqlQuery query(db);
-    QStringList ids;
-    bool ok = db.transaction() && query.exec(QStringLiteral("SELECT id, name FROM races"));
-    while (ok && query.next())
-        if (childKey(query.value(1).toString()) == childKey(name))
-            ids.append(query.value(0).toString());
     // Her answers go with her races (the key cascades).
-    for (const QString &id : ids) {
-        ok = ok && query.prepare(QStringLiteral("DELETE FROM races WHERE id = ?"));
-        query.addBindValue(id);
-        ok = ok && query.exec();
-    }
-    if (ok && db.commit())
-        return int(ids.size());
-    m_error = errorOf(query.lastError());
+    bool ok = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (ok)
+        m_error = schema::fillChildKeys(db);
+    ok = ok && !m_error && query.prepare(QStringLiteral("DELETE FROM races WHERE child = ?"));
+    query.addBindValue(childKey(name));
+    ok = ok && query.exec();
+    const int deleted = query.numRowsAffected();
+    if (ok && query.exec(QStringLiteral("COMMIT")))
+        return deleted;
     if (!m_error)
-        m_error = errorOf(db.lastError());
-    db.rollback();
+        m_error = errorOf(query.lastError());
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     return -1;
 }
 

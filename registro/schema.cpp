@@ -34,11 +34,10 @@ const char *const AnswersUnsent =
 const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
     "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT, "
-    "class TEXT, sent INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE answers (race TEXT NOT NULL REFERENCES races(id) ON DELETE CASCADE, "
-    "seq INTEGER NOT NULL, at TEXT NOT NULL, number INTEGER NOT NULL, typed TEXT NOT NULL, "
-    "right INTEGER NOT NULL, ms INTEGER NOT NULL, sent INTEGER NOT NULL DEFAULT 0, "
-    "PRIMARY KEY (race, seq))",
+    "class TEXT, sent INTEGER NOT NULL DEFAULT 0, child TEXT)",
+    // A child's races without reading every race: the name folded as childKey.
+    "CREATE INDEX races_by_child ON races(child, started)",
+    nullptr, // the answers: answersTable()
     "CREATE INDEX answers_by_time ON answers(at)",
     "CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT)",
     AdaptationsTable,
@@ -192,9 +191,7 @@ Check check(const QString &path)
     // mapping per file and process, and one opened read-only would turn every
     // later writer of the process away.
     Check c;
-    bool first = false;
     FileClaim claim(path, [&] {
-        first = true;
         c.why = checkHeader(path);
         if (!c.why)
             c = connectChecked(path, ReadOnlyWays, journal, true);
@@ -203,8 +200,11 @@ Check check(const QString &path)
     });
     if (c.why)
         return c;
-    // The connection kept shares its -shm with the process's writers.
-    c = connectChecked(path, KeptWays, journal, !first);
+    // The connection kept shares its -shm with the process's writers. The
+    // file was checked whole by the first look, now or when the process
+    // first claimed it: reading it all again at every open would cost a
+    // large register a quarter of a second each time.
+    c = connectChecked(path, KeptWays, journal, false);
     if (!c.why)
         c.claim = std::move(claim);
     return c;
@@ -214,8 +214,19 @@ QStringList tables()
 {
     QStringList list;
     for (const char *table : Tables)
-        list << QLatin1String(table);
+        list << (table ? QLatin1String(table) : answersTable(QStringLiteral("answers")));
     return list;
+}
+
+QString answersTable(const QString &name)
+{
+    // Kept in the order of each race's answers, with no second copy of the
+    // key: a race's answers are next to each other on disk.
+    return QStringLiteral("CREATE TABLE %1 (race TEXT NOT NULL REFERENCES races(id) ON DELETE "
+                          "CASCADE, seq INTEGER NOT NULL, at TEXT NOT NULL, number INTEGER NOT "
+                          "NULL, typed TEXT NOT NULL, right INTEGER NOT NULL, ms INTEGER NOT NULL, "
+                          "sent INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (race, seq)) WITHOUT ROWID")
+        .arg(name);
 }
 
 Error ensureSendingIndex(QSqlDatabase &db)

@@ -29,6 +29,8 @@ Check check(const QString &path);
 
 // The statements that make the tables of the current version.
 QStringList tables();
+// The answers' table of the current version, under a name.
+QString answersTable(const QString &name);
 // The index the sender finds unsent answers by, made when it first runs.
 Error ensureSendingIndex(QSqlDatabase &db);
 
@@ -40,6 +42,10 @@ inline constexpr int Whole = 2;    // the race with its ending
 inline constexpr int Never = 3;    // played without a class: stays here
 inline constexpr int SetAside = 4; // refused by the server: one line said, never again
 } // namespace sent
+
+// Gives every race without its folded name (childKey) one: written by a
+// version that did not keep it, or by hand.
+Error fillChildKeys(QSqlDatabase &db);
 
 // One step of the file format: the statements that take a register of
 // version from to version to.

@@ -102,15 +102,17 @@ Error runStep(QSqlDatabase &db, int *version)
         e = {ErrorKind::Newer, QStringLiteral("registro di una versione più recente di dieci")};
     else if (!e && now < SchemaVersion && !step)
         e = {ErrorKind::Damaged, QStringLiteral("danneggiato (versione %1 sconosciuta)").arg(now)};
-    const QStringList statements =
-        step && !e ? step->statements +
-                         QStringList{QStringLiteral("PRAGMA user_version = %1").arg(step->to)}
-                   : QStringList{};
+    const QStringList statements = step && !e ? step->statements : QStringList{};
     for (const QString &statement : statements)
         if (!q.exec(statement)) {
             e = sqlError(q);
             break;
         }
+    // SQLite folds only ASCII: the child's key is made here, as everywhere.
+    if (!e && step && step->to >= 4)
+        e = fillChildKeys(db);
+    if (!e && step && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(step->to)))
+        e = sqlError(q);
     if (!e && !q.exec(QStringLiteral("COMMIT")))
         e = sqlError(q);
     if (e) {
@@ -142,6 +144,23 @@ Error backUp(QSqlDatabase &db, const QString &copy)
 }
 } // namespace
 
+Error fillChildKeys(QSqlDatabase &db)
+{
+    QSqlQuery read(db), write(db);
+    read.setForwardOnly(true);
+    if (!read.exec(QStringLiteral("SELECT id, name FROM races WHERE child IS NULL")))
+        return sqlError(read);
+    if (!write.prepare(QStringLiteral("UPDATE races SET child = ? WHERE id = ?")))
+        return sqlError(write);
+    while (read.next()) {
+        write.addBindValue(childKey(read.value(1).toString()));
+        write.addBindValue(read.value(0));
+        if (!write.exec())
+            return sqlError(write);
+    }
+    return read.lastError().isValid() ? sqlError(read) : Error{};
+}
+
 const QList<Step> &steps()
 {
     static const QList<Step> list{
@@ -154,7 +173,15 @@ const QList<Step> &steps()
           QStringLiteral("ALTER TABLE adaptations ADD COLUMN changed TEXT"),
           QStringLiteral("CREATE INDEX races_unsent ON races(id) WHERE sent < 2")}},
         {3, 4,
-         QStringList{QStringLiteral("DROP INDEX IF EXISTS answers_unsent")} +
+         QStringList{QStringLiteral("ALTER TABLE races ADD COLUMN child TEXT"),
+                     QStringLiteral("CREATE INDEX races_by_child ON races(child, started)"),
+                     answersTable(QStringLiteral("answers_v4")),
+                     QStringLiteral("INSERT INTO answers_v4 SELECT race, seq, at, number, typed, "
+                                    "right, ms, sent FROM answers ORDER BY race, seq"),
+                     // Its indexes go with it, the sending index of every answer too.
+                     QStringLiteral("DROP TABLE answers"),
+                     QStringLiteral("ALTER TABLE answers_v4 RENAME TO answers"),
+                     QStringLiteral("CREATE INDEX answers_by_time ON answers(at)")} +
              QStringList(std::begin(NeverToSend), std::end(NeverToSend))},
     };
     return list;

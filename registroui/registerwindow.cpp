@@ -24,6 +24,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace registroui {
 
 namespace {
@@ -196,10 +198,12 @@ void RegisterWindow::showRegisters(const QStringList &paths)
     m_paths = paths;
     m_loadProblems.clear();
     m_writable.clear();
+    // Held while the class is read: each file is checked once, not twice.
+    std::vector<registro::Register> held;
     for (const QString &path : paths) {
         // Opened for writing first: an older register is brought up to date.
-        const registro::Register writer =
-            registro::Register::open(path, registro::Access::ReadWrite);
+        const registro::Register &writer =
+            held.emplace_back(registro::Register::open(path, registro::Access::ReadWrite));
         if (path == m_home)
             m_recordingOn = writer.isOpen() && writer.recording();
         if (writer.isOpen())

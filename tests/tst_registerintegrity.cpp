@@ -94,6 +94,7 @@ private slots:
     void busyAtOpenIsWaitedOut();
     void raceWithoutANameIsKept();
     void upgradeSetsAsideWhatNeverGoes();
+    void recentAnswersJudgeAsTheWholeHistory();
 };
 
 void TestRegisterIntegrity::damagedRegisterIsNeverWritten_data()
@@ -593,7 +594,8 @@ void TestRegisterIntegrity::upgradeSetsAsideWhatNeverGoes()
     {
         RawWriter v3(path);
         for (const char *sql :
-             {"CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
+             {"DROP INDEX races_by_child", "ALTER TABLE races DROP COLUMN child",
+              "CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
               "INSERT INTO races (id, started, name) VALUES ('old', '2026-11-02', 'Ada')",
               "INSERT INTO races (id, started, name, class) VALUES ('new', '2026-11-03', 'Ada', "
               "'3A')",
@@ -610,11 +612,52 @@ void TestRegisterIntegrity::upgradeSetsAsideWhatNeverGoes()
     QVERIFY(registro::Register::open(path, registro::Access::ReadWrite).isOpen());
     QCOMPARE(ask(path, "SELECT group_concat(id || ':' || sent, ' ') FROM races"),
              QString("old:3 new:0"));
-    QCOMPARE(ask(path, "SELECT group_concat(sent, ' ') FROM answers"), QString("3 3 0"));
+    QCOMPARE(
+        ask(path, "SELECT group_concat(sent, ' ') FROM (SELECT sent FROM answers ORDER BY at)"),
+        QString("3 3 0"));
+    QCOMPARE(ask(path, "SELECT group_concat(DISTINCT child) FROM races"), QString("ada"));
     QCOMPARE(ask(path, "SELECT count(*) FROM sqlite_master WHERE name = 'answers_unsent'"),
              QString("0"));
     QCOMPARE(QDir(tmp.path()).entryList({"registro.sqlite.*"}, QDir::Files),
              QStringList{"registro.sqlite.v3-1"});
+}
+
+// The class and the practice plan read only a child's newest races: what
+// they judge must be what her whole history says.
+void TestRegisterIntegrity::recentAnswersJudgeAsTheWholeHistory()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    const QDateTime start(QDate(2026, 9, 14), QTime(9, 0));
+    // Fact 7 once, in her first race; then 40 wrong answers to 3, then 20 right.
+    for (int race = 0; race < 7; ++race) {
+        registro::RaceRecorder r(path, start.addDays(race), race % 2 ? "Ada" : " ADA");
+        for (int i = 0; i < 10; ++i) {
+            const bool seven = race == 0 && i == 0;
+            r.answer(start.addDays(race).addSecs(i + 1), seven ? 7 : 3, "x", seven || race >= 5,
+                     900);
+        }
+        r.end(registro::Ending::Clock, false);
+    }
+    {
+        // Written by hand, without the folded name: found all the same.
+        RawWriter other(path);
+        QVERIFY(other.run("INSERT INTO races (id, started, name) VALUES ('r', '2026', 'Bea')"));
+    }
+    const registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+    const QList<registro::AnswerRow> recent = registro::recentAnswersOf(reg, "ada");
+    const QList<registro::Child> children = classOf(path);
+    QCOMPARE(children.size(), 2);
+    QCOMPARE(children[0].races.size(), 7);
+    QCOMPARE(children[0].races[0].right + children[0].races[0].wrong, 10);
+    for (const QList<registro::AnswerRow> &answers : {recent, children[0].answers}) {
+        const registro::Knowledge three = registro::knowledgeOf(answers, 3);
+        QCOMPARE(three.answers, 20);
+        QCOMPARE(three.right, 20);
+        QCOMPARE(registro::knowledgeOf(answers, 7).answers, 1);
+    }
+    QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).deleteChild(" bea"), 1);
 }
 
 QTEST_MAIN(TestRegisterIntegrity)

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A year of one lab account shared by ten classes: by default a register of
+// 1,000,000 answers by 250 children. How long the teacher waits for the
+// class and for a child's page, what the class costs in memory, and how long
+// the drill reads a child's practice plan (while her greeting is up).
+//   QT_QPA_PLATFORM=offscreen bench_yearclass [answers] [children]
+#include "classdata.h"
+#include "register.h"
+#include "registerwindow.h"
+#include "syntheticclass.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+
+namespace {
+long peakKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+double ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int answers = argc > 1 ? std::atoi(argv[1]) : 1'000'000;
+    const int children = argc > 2 ? std::atoi(argv[2]) : 250;
+    QTemporaryDir dir;
+    const QString path = registro::registerPath(dir.path() + u'/');
+    QString error;
+    if (!makeSyntheticClass(path, answers, &error, children))
+        return std::fprintf(stderr, "%s\n", qPrintable(error)), 1;
+    std::printf("%d answers, %d children\n", answers, children);
+    const long before = peakKb();
+    QElapsedTimer t;
+    t.start();
+    registroui::RegisterWindow window(path);
+    window.show();
+    QApplication::processEvents();
+    std::printf("the window shows the class and the first child: %.0f ms, peak memory +%ld MB\n",
+                ms(t), (peakKb() - before) / 1024);
+    t.restart();
+    window.choose(QStringLiteral("Bambino %1").arg(children / 2));
+    QApplication::processEvents();
+    std::printf("another child's page: %.1f ms\n", ms(t));
+    t.restart();
+    const registro::Register reg = registro::Register::open(path, registro::Access::ReadOnly);
+    const double opened = ms(t);
+    t.restart();
+    const QList<registro::AnswerRow> recent =
+        registro::recentAnswersOf(reg, QStringLiteral("Bambino 7"));
+    std::printf("a child's practice plan: open %.1f ms, her recent answers %.1f ms (%lld)\n",
+                opened, ms(t), static_cast<long long>(recent.size()));
+    t.restart();
+    {
+        const registro::Register again = registro::Register::open(path, registro::Access::ReadOnly);
+        std::printf("a second open while the first is held: %.1f ms\n", ms(t));
+    }
+    t.restart();
+    QStringList problems;
+    const QList<registro::Child> year = registro::loadClass({path}, &problems);
+    std::printf("the class read from an open register: %.0f ms (%lld children)\n", ms(t),
+                static_cast<long long>(year.size()));
+    return 0;
+}

@@ -4,6 +4,8 @@
 // in the notice line.
 #include "registerwindow.h"
 
+#include "formdialog.h"
+
 #include "labsettings.h"
 #include "register.h"
 #include "server.h"
@@ -41,8 +43,6 @@ bool askYesNo(QWidget *parent, const QString &title, const QString &text)
     return box.clickedButton() == yes;
 }
 
-namespace {
-// OK and Annulla under a form; whether OK closed it.
 bool accepted(QDialog &dialog, QFormLayout *form)
 {
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -51,7 +51,6 @@ bool accepted(QDialog &dialog, QFormLayout *form)
     form->addRow(buttons);
     return dialog.exec() == QDialog::Accepted;
 }
-} // namespace
 
 void RegisterWindow::buildMenus()
 {
@@ -269,46 +268,6 @@ void RegisterWindow::exportDialog()
     if (!csv.isEmpty())
         exportTo(csv, one->isChecked(), someDays->isChecked() ? from->date() : QDate(),
                  someDays->isChecked() ? to->date() : QDate());
-}
-
-void RegisterWindow::showLocal()
-{
-    beginAction();
-    showRegisters(homeRegisters());
-    if (m_paths.isEmpty())
-        m_pages->setCurrentIndex(0);
-}
-
-// The school's server as the teacher reaches it; kept in her account only,
-// where no other account can read the password.
-void RegisterWindow::schoolDialog()
-{
-    beginAction();
-    registro::server::ConnInfo info =
-        registro::server::parseConnInfo(platform::readLabSettings().ownServer);
-    QDialog ask(this);
-    ask.setWindowTitle(QStringLiteral("Registro della scuola"));
-    auto *form = new QFormLayout(&ask);
-    auto *host = new QLineEdit(info.host);
-    auto *database = new QLineEdit(info.dbname);
-    auto *user = new QLineEdit(info.user);
-    auto *password = new QLineEdit(info.password);
-    password->setEchoMode(QLineEdit::Password);
-    form->addRow(new QLabel(QStringLiteral("I dati li dà chi cura i computer della scuola.")));
-    form->addRow(QStringLiteral("&Server"), host);
-    form->addRow(QStringLiteral("&Database"), database);
-    form->addRow(QStringLiteral("&Utente"), user);
-    form->addRow(QStringLiteral("&Password"), password);
-    if (!accepted(ask, form))
-        return;
-    info.host = host->text().trimmed();
-    info.dbname = database->text().trimmed();
-    info.user = user->text().trimmed();
-    info.password = password->text();
-    const QString conninfo = registro::server::connInfoText(info);
-    if (const QString why = platform::storeOwnServer(conninfo); !why.isEmpty())
-        showProblem(QStringLiteral("Le impostazioni non sono state salvate: %1").arg(why));
-    showServer(conninfo);
 }
 
 void RegisterWindow::printDialog()

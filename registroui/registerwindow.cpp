@@ -246,69 +246,6 @@ void RegisterWindow::showChildren(bool readable)
     refreshMenus();
 }
 
-bool RegisterWindow::showServer(const QString &conninfo)
-{
-    const QString name = QStringLiteral("registro-scuola-%1").arg(quintptr(this));
-    leaveServer();
-    QString why = registro::server::connect(conninfo, name);
-    QList<registro::server::ClassRow> classes;
-    if (why.isEmpty())
-        classes = registro::server::classes(QSqlDatabase::database(name, false), &why);
-    if (!why.isEmpty()) {
-        QSqlDatabase::removeDatabase(name);
-        showProblem(QStringLiteral("Il registro della scuola non si può leggere (%1): qui sotto "
-                                   "i registri di questo account.")
-                        .arg(why));
-        return false;
-    }
-    m_server = conninfo;
-    m_connection = name;
-    m_classBox->clear();
-    for (const registro::server::ClassRow &c : classes)
-        m_classBox->addItem(
-            QStringLiteral("%1 (%2 bambini, %3 gare)").arg(c.name).arg(c.children).arg(c.races),
-            c.name);
-    m_classRow->show();
-    setWindowTitle(QStringLiteral("Registro di dieci - scuola"));
-    return showClass(classes.isEmpty() ? QString() : classes.first().name);
-}
-
-bool RegisterWindow::showClass(const QString &className)
-{
-    if (!onServer())
-        return false;
-    const int index = m_classBox->findData(className);
-    if (!className.isEmpty() && index < 0)
-        return false;
-    m_classBox->setCurrentIndex(index);
-    m_className = className;
-    m_paths.clear();
-    m_writable.clear();
-    m_loadProblems.clear();
-    QString why;
-    m_children = className.isEmpty()
-                     ? QList<registro::Child>{}
-                     : registro::server::loadClass(QSqlDatabase::database(m_connection, false),
-                                                   className, &why);
-    if (!why.isEmpty())
-        m_loadProblems << QStringLiteral("Registro della scuola: %1").arg(why);
-    else if (className.isEmpty())
-        m_loadProblems << QStringLiteral("Il registro della scuola non ha ancora nessuna gara.");
-    showChildren(why.isEmpty());
-    return why.isEmpty();
-}
-
-void RegisterWindow::leaveServer()
-{
-    if (m_connection.isEmpty())
-        return;
-    QSqlDatabase::removeDatabase(std::exchange(m_connection, {}));
-    m_server.clear();
-    m_className.clear();
-    m_classRow->hide();
-    setWindowTitle(QStringLiteral("Registro di dieci"));
-}
-
 void RegisterWindow::showNotice()
 {
     const QStringList lines = m_loadProblems + m_soundProblems + m_actionProblems;

@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "registro_commands.h"
+
+#include "filesystems.h"
+#include "paths.h"
+#include "register.h"
+#include "registerwindow.h"
+#include "server.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QSqlDatabase>
+#include <QSysInfo>
+
+#include <cstdio>
+
+namespace cli {
+
+int refuse(const QString &line)
+{
+    std::fprintf(stderr, "dieci-registro: %s\n", qPrintable(line));
+    return 1;
+}
+
+namespace {
+QString homeFolder()
+{
+    return platform::userDataFolder() + u'/';
+}
+} // namespace
+
+// This computer's register: on a home shared by the lab, a file of its own.
+QString homeRegister()
+{
+    const QString dir = homeFolder();
+    return registro::ownRegisterPath(dir,
+                                     platform::isNetworkFileSystem(platform::fileSystemTypeOf(dir)),
+                                     QSysInfo::machineHostName());
+}
+
+// What the teacher reads: every computer's file of this account.
+QStringList homeRegisters()
+{
+    const QStringList all = registro::registersIn(homeFolder());
+    return all.isEmpty() ? QStringList{homeRegister()} : all;
+}
+
+int prepareServer(const QString &conninfo)
+{
+    const registro::server::Prepared p = registro::server::prepare(conninfo);
+    if (!p.error.isEmpty())
+        return refuse(QStringLiteral("server: %1").arg(p.error));
+    std::printf("# /etc/xdg/dieci/dieci.conf (per tutto il laboratorio: i bambini possono solo "
+                "aggiungere gare)\n%s\n"
+                "# ~/.config/dieci/dieci.conf (solo nell'account dell'insegnante, chmod 600)\n%s",
+                qPrintable(p.labBlock), qPrintable(p.teacherBlock));
+    return 0;
+}
+
+int deleteOnServer(const QString &conninfo, const QString &className, const QString &name)
+{
+    if (className.trimmed().isEmpty())
+        return refuse(QStringLiteral("--cancella %1: sul server della scuola serve anche --classe")
+                          .arg(name));
+    const QString connection = QStringLiteral("dieci-cancella");
+    QString why = registro::server::connect(conninfo, connection);
+    int races = -1;
+    if (why.isEmpty())
+        races = registro::server::deleteChild(QSqlDatabase::database(connection, false),
+                                              className.trimmed(), name, &why);
+    QSqlDatabase::removeDatabase(connection);
+    if (races < 0)
+        return refuse(QStringLiteral("server: %1").arg(why));
+    if (races == 0)
+        return refuse(QStringLiteral("nessuna gara di %1 nella classe %2 sul server")
+                          .arg(name, className.trimmed()));
+    std::printf("Cancellate %d gare di %s (classe %s)\n", races, qPrintable(name),
+                qPrintable(className.trimmed()));
+    return 0;
+}
+
+bool wantsReport(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]).startsWith("--stampa"))
+            return true;
+    return false;
+}
+
+int turnOn(const QString &path)
+{
+    const registro::Register reg = registro::Register::create(path);
+    if (!reg.isOpen())
+        return refuse(reg.problem());
+    std::printf("Registro attivo: %s\n", qPrintable(QDir::toNativeSeparators(path)));
+    return 0;
+}
+
+int deleteChild(const QString &path, const QString &name)
+{
+    registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+    const int races = reg.isOpen() ? reg.deleteChild(name) : -1;
+    if (races < 0)
+        return refuse(reg.problem());
+    if (races == 0)
+        return refuse(QStringLiteral("nessuna gara di %1 nel registro %2").arg(name, path));
+    std::printf("Cancellate %d gare di %s\n", races, qPrintable(name));
+    return 0;
+}
+
+// The report the window prints, for the class and, with a name, for her too.
+int print(const QString &path, const QString &pdf, const QString &name)
+{
+    if (const registro::Register reg = registro::Register::open(path, registro::Access::ReadOnly);
+        !reg.isOpen())
+        return refuse(reg.problem());
+    registroui::RegisterWindow window(path);
+    if (!window.choose(name))
+        return refuse(QStringLiteral("nessun bambino di nome %1 nel registro %2").arg(name, path));
+    QFile::remove(pdf);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    window.printTo(printer);
+    if (QFileInfo(pdf).size() == 0)
+        return refuse(QStringLiteral("%1: impossibile scrivere il file").arg(pdf));
+    return 0;
+}
+
+// The race the teacher sets for one child, who need not have raced yet.
+int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
+          const QCommandLineOption &length, const QCommandLineOption &practice)
+{
+    if (!QFileInfo::exists(path))
+        return refuse(
+            QStringLiteral("%1: il registro non è attivo (dieci-registro --attiva)").arg(path));
+    registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+    if (!reg.isOpen())
+        return refuse(reg.problem());
+    registro::Adaptation a = reg.adaptation(name);
+    if (parser.isSet(length)) {
+        bool whole = false;
+        a.minutes = parser.value(length).toInt(&whole);
+        if (!whole || a.minutes < 0 || a.minutes > 20)
+            return refuse(QStringLiteral("--durata %1: i minuti vanno da 0 (senza tempo) a 20")
+                              .arg(parser.value(length)));
+    }
+    if (parser.isSet(practice)) {
+        const QString value = parser.value(practice).trimmed().toLower();
+        if (value != QStringLiteral("sì") && value != QLatin1String("si") &&
+            value != QLatin1String("no"))
+            return refuse(
+                QStringLiteral("--allenamento %1: si scrive sì o no").arg(parser.value(practice)));
+        a.practice = value != QLatin1String("no");
+    }
+    if (!parser.isSet(length) && !parser.isSet(practice))
+        return refuse(
+            QStringLiteral("--adatta %1: manca --durata MINUTI o --allenamento sì|no").arg(name));
+    if (const QString why = reg.setAdaptation(name, a); !why.isEmpty())
+        return refuse(QStringLiteral("%1: %2").arg(path, why));
+    std::printf("%s: %s\n", qPrintable(name),
+                qPrintable(a.standard() ? QStringLiteral("la gara di tutti") : a.describe()));
+    return 0;
+}
+
+// A date option: empty when not given; invalid exits with the reason.
+bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date)
+{
+    if (!parser.isSet(option))
+        return true;
+    *date = QDate::fromString(parser.value(option), QStringLiteral("yyyy-MM-dd"));
+    if (date->isValid())
+        return true;
+    refuse(QStringLiteral("--%1 %2: la data va scritta AAAA-MM-GG")
+               .arg(option.names().first(), parser.value(option)));
+    return false;
+}
+
+} // namespace cli

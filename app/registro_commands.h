@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+class QCommandLineOption;
+class QCommandLineParser;
+
+// What dieci-registro's options do, one function each; each returns the
+// program's exit status, having said why on standard error when it is not 0.
+namespace cli {
+
+int refuse(const QString &line);
+// This computer's register: on a home shared by the lab, a file of its own.
+QString homeRegister();
+// What the teacher reads: every computer's file of this account.
+QStringList homeRegisters();
+int prepareServer(const QString &conninfo);
+int deleteOnServer(const QString &conninfo, const QString &className, const QString &name);
+// Whether the options ask for a report, which needs a QApplication.
+bool wantsReport(int argc, char *argv[]);
+int turnOn(const QString &path);
+int deleteChild(const QString &path, const QString &name);
+int print(const QString &path, const QString &pdf, const QString &name);
+int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
+          const QCommandLineOption &length, const QCommandLineOption &practice);
+// Reads a date option; false, having said why, when it is not a date.
+bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date);
+
+} // namespace cli

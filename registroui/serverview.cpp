@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The teacher's window on the school's server: its classes, one at a time.
+#include "registerwindow.h"
+
+#include "formdialog.h"
+#include "labsettings.h"
+#include "server.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QStackedWidget>
+
+#include <utility>
+
+namespace registroui {
+
+bool RegisterWindow::showServer(const QString &conninfo)
+{
+    const QString name = QStringLiteral("registro-scuola-%1").arg(quintptr(this));
+    leaveServer();
+    QString why = registro::server::connect(conninfo, name);
+    QList<registro::server::ClassRow> classes;
+    if (why.isEmpty())
+        classes = registro::server::classes(QSqlDatabase::database(name, false), &why);
+    if (!why.isEmpty()) {
+        QSqlDatabase::removeDatabase(name);
+        showProblem(QStringLiteral("Il registro della scuola non si può leggere (%1): qui sotto "
+                                   "i registri di questo account.")
+                        .arg(why));
+        return false;
+    }
+    m_server = conninfo;
+    m_connection = name;
+    m_classBox->clear();
+    for (const registro::server::ClassRow &c : classes)
+        m_classBox->addItem(
+            QStringLiteral("%1 (%2 bambini, %3 gare)").arg(c.name).arg(c.children).arg(c.races),
+            c.name);
+    m_classRow->show();
+    setWindowTitle(QStringLiteral("Registro di dieci - scuola"));
+    return showClass(classes.isEmpty() ? QString() : classes.first().name);
+}
+
+bool RegisterWindow::showClass(const QString &className)
+{
+    if (!onServer())
+        return false;
+    const int index = m_classBox->findData(className);
+    if (!className.isEmpty() && index < 0)
+        return false;
+    m_classBox->setCurrentIndex(index);
+    m_className = className;
+    m_paths.clear();
+    m_writable.clear();
+    m_loadProblems.clear();
+    QString why;
+    m_children = className.isEmpty()
+                     ? QList<registro::Child>{}
+                     : registro::server::loadClass(QSqlDatabase::database(m_connection, false),
+                                                   className, &why);
+    if (!why.isEmpty())
+        m_loadProblems << QStringLiteral("Registro della scuola: %1").arg(why);
+    else if (className.isEmpty())
+        m_loadProblems << QStringLiteral("Il registro della scuola non ha ancora nessuna gara.");
+    showChildren(why.isEmpty());
+    return why.isEmpty();
+}
+
+void RegisterWindow::leaveServer()
+{
+    if (m_connection.isEmpty())
+        return;
+    QSqlDatabase::removeDatabase(std::exchange(m_connection, {}));
+    m_server.clear();
+    m_className.clear();
+    m_classRow->hide();
+    setWindowTitle(QStringLiteral("Registro di dieci"));
+}
+
+void RegisterWindow::showLocal()
+{
+    beginAction();
+    showRegisters(homeRegisters());
+    if (m_paths.isEmpty())
+        m_pages->setCurrentIndex(0);
+}
+
+// The school's server as the teacher reaches it; kept in her account only,
+// where no other account can read the password.
+void RegisterWindow::schoolDialog()
+{
+    beginAction();
+    registro::server::ConnInfo info =
+        registro::server::parseConnInfo(platform::readLabSettings().ownServer);
+    QDialog ask(this);
+    ask.setWindowTitle(QStringLiteral("Registro della scuola"));
+    auto *form = new QFormLayout(&ask);
+    auto *host = new QLineEdit(info.host);
+    auto *database = new QLineEdit(info.dbname);
+    auto *user = new QLineEdit(info.user);
+    auto *password = new QLineEdit(info.password);
+    password->setEchoMode(QLineEdit::Password);
+    form->addRow(new QLabel(QStringLiteral("I dati li dà chi cura i computer della scuola.")));
+    form->addRow(QStringLiteral("&Server"), host);
+    form->addRow(QStringLiteral("&Database"), database);
+    form->addRow(QStringLiteral("&Utente"), user);
+    form->addRow(QStringLiteral("&Password"), password);
+    if (!accepted(ask, form))
+        return;
+    info.host = host->text().trimmed();
+    info.dbname = database->text().trimmed();
+    info.user = user->text().trimmed();
+    info.password = password->text();
+    const QString conninfo = registro::server::connInfoText(info);
+    if (const QString why = platform::storeOwnServer(conninfo); !why.isEmpty())
+        showProblem(QStringLiteral("Le impostazioni non sono state salvate: %1").arg(why));
+    showServer(conninfo);
+}
+
+} // namespace registroui

@@ -90,11 +90,8 @@ void RegisterWindow::refreshMenus()
     const bool mine = m_writable.contains(m_home) && m_paths == QStringList{m_home};
     m_recording->setEnabled(mine);
     m_recording->setChecked(mine && m_recordingOn);
-    m_deleteChild->setEnabled((onServer() || !m_writable.isEmpty()) && chosen());
-    m_deleteChild->setToolTip(!onServer() && m_writable.isEmpty() && !m_paths.isEmpty()
-                                  ? QStringLiteral("Nessun registro aperto si può modificare: "
-                                                   "sono in sola lettura o danneggiati.")
-                                  : QString());
+    m_deleteChild->setEnabled(m_changeable && chosen());
+    m_deleteChild->setToolTip(m_unchangeable);
     m_deleteAll->setEnabled(mine);
     m_export->setEnabled(!m_children.isEmpty());
     m_print->setEnabled(!m_children.isEmpty());
@@ -139,43 +136,21 @@ void RegisterWindow::deleteChild()
 {
     beginAction();
     const registro::Child *c = chosen();
-    if (!c || (!onServer() && m_writable.isEmpty()))
+    if (!c || !m_changeable)
         return;
     const QString name = c->name;
     const QString shown = registro::shownName(name);
     const auto races = c->races.size();
-    QString question = races == 1
-                           ? QStringLiteral("Cancellare la gara di %1?").arg(shown)
-                           : QStringLiteral("Cancellare le %1 gare di %2?").arg(races).arg(shown);
-    if (onServer()) {
-        question += QStringLiteral(" Spariscono dal registro della scuola (classe %1), per tutti "
-                                   "gli insegnanti.")
-                        .arg(m_className);
-        if (!confirm(question))
-            return;
-        QString why;
-        const int deleted = registro::server::deleteChild(
-            QSqlDatabase::database(m_connection, false), m_className, name, &why);
-        showClass(m_className);
-        if (deleted < 0)
-            showProblem(QStringLiteral("Le gare di %1 restano sul server: %2").arg(name, why));
-        return;
-    }
-    if (m_paths.size() > 1)
-        question += QStringLiteral(" Sparisce da tutti i %1 registri aperti.").arg(m_paths.size());
+    const QString question =
+        (races == 1 ? QStringLiteral("Cancellare la gara di %1?").arg(shown)
+                    : QStringLiteral("Cancellare le %1 gare di %2?").arg(races).arg(shown)) +
+        m_source->deleteWarning();
     if (!confirm(question))
         return;
-    QStringList unchanged;
-    for (const QString &path : m_paths) {
-        registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
-        if (!reg.isOpen() || reg.deleteChild(name) < 0)
-            unchanged << reg.problem();
-    }
-    showRegisters(m_paths);
-    for (const QString &why : unchanged)
-        showProblem(QStringLiteral("Le gare di %1 restano in un registro che non si può "
-                                   "cambiare: %2")
-                        .arg(name, why));
+    const QStringList unchanged = m_source->deleteChild(name);
+    showSource(std::move(m_source));
+    for (const QString &line : unchanged)
+        showProblem(line);
 }
 
 void RegisterWindow::deleteAll()
@@ -205,9 +180,11 @@ void RegisterWindow::deleteAll()
                         .arg(left.join(QStringLiteral("; "))));
         return;
     }
+    m_source.reset();
     m_paths.clear();
     m_children.clear();
     m_writable.clear();
+    m_changeable = false;
     m_pages->setCurrentIndex(0);
     refreshMenus();
 }
@@ -227,8 +204,7 @@ bool RegisterWindow::exportTo(const QString &csv, bool chosenOnly, QDate from, Q
     beginAction();
     const registro::Child *c = chosen();
     const registro::ExportFilter filter{chosenOnly && c ? c->name : QString(), from, to, true};
-    const QString why = onServer() ? registro::server::exportCsv(m_server, csv, filter, m_className)
-                                   : registro::exportCsv(m_paths, csv, filter);
+    const QString why = m_source ? m_source->exportCsv(csv, filter) : QString();
     if (!why.isEmpty())
         showProblem(QStringLiteral("Esportazione non riuscita: %1").arg(why));
     return why.isEmpty();

@@ -11,11 +11,13 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QSqlDatabase>
@@ -24,7 +26,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <vector>
+#include <thread>
 
 namespace registroui {
 
@@ -54,6 +56,11 @@ RegisterWindow::RegisterWindow(QString home, QWidget *parent)
     m_notice->setObjectName(QStringLiteral("avvisi"));
     m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
     column->addWidget(m_notice);
+    m_loading = plainLabel(QStringLiteral("Lettura del registro in corso…"));
+    m_loading->setObjectName(QStringLiteral("lettura"));
+    m_loading->setStyleSheet(QStringLiteral("background: #dbe9f6; color: black; padding: 4px;"));
+    m_loading->hide();
+    column->addWidget(m_loading);
     m_pages = new QStackedWidget;
     m_pages->addWidget(buildWelcome());
     m_pages->addWidget(buildClass());
@@ -196,25 +203,42 @@ void RegisterWindow::showRegisters(const QStringList &paths)
 {
     leaveServer();
     m_paths = paths;
-    m_loadProblems.clear();
-    m_writable.clear();
-    // Held while the class is read: each file is checked once, not twice.
-    std::vector<registro::Register> held;
-    for (const QString &path : paths) {
-        // Opened for writing first: an older register is brought up to date.
-        const registro::Register &writer =
-            held.emplace_back(registro::Register::open(path, registro::Access::ReadWrite));
-        if (path == m_home)
-            m_recordingOn = writer.isOpen() && writer.recording();
-        if (writer.isOpen())
-            m_writable << path;
-        else if (writer.error().kind != registro::ErrorKind::Damaged && writer.version() > 0)
-            m_loadProblems << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
-    }
-    int unread = 0;
-    m_children = registro::loadClass(paths, &m_loadProblems, &unread);
-    // A register that cannot be read is not an empty class.
-    showChildren(unread < paths.size() || paths.isEmpty());
+    showSource(localRegisters(paths, m_home));
+}
+
+bool RegisterWindow::showSource(std::unique_ptr<ClassSource> source)
+{
+    m_source = std::move(source);
+    ClassLoad loaded = loadOffThread(*m_source);
+    m_children = std::move(loaded.children);
+    m_loadProblems = std::move(loaded.problems);
+    m_writable = std::move(loaded.writable);
+    m_recordingOn = loaded.recordingOn;
+    m_changeable = loaded.changeable;
+    m_unchangeable = loaded.unchangeable;
+    showChildren(loaded.readable);
+    return loaded.readable;
+}
+
+// A year of a class takes a moment to read: the window says so and keeps
+// drawing itself meanwhile, taking no action until the class is there.
+ClassLoad RegisterWindow::loadOffThread(const ClassSource &source)
+{
+    m_loading->show();
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
+    ClassLoad loaded;
+    QEventLoop wait;
+    std::thread reader([&] {
+        loaded = source.load();
+        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    reader.join();
+    menuBar()->setEnabled(true);
+    centralWidget()->setEnabled(true);
+    m_loading->hide();
+    return loaded;
 }
 
 void RegisterWindow::showChildren(bool readable)

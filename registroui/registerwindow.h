@@ -2,11 +2,13 @@
 #pragma once
 
 #include "classdata.h"
+#include "classsource.h"
 
 #include <QDate>
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QChartView;
 class QCheckBox;
@@ -75,6 +77,9 @@ private:
     void showChild(int row);
     // Fills the class table from m_children; readable false hides it.
     void showChildren(bool readable);
+    // Reads the class from where it is now to be read, and shows it.
+    bool showSource(std::unique_ptr<ClassSource> source);
+    ClassLoad loadOffThread(const ClassSource &source);
     void leaveServer();
     void showChart(const registro::Child &c);
     void showNotice();
@@ -104,6 +109,9 @@ private:
     QString m_className;  // the class shown, on the server
     QComboBox *m_classBox = nullptr;
     QWidget *m_classRow = nullptr;
+    std::unique_ptr<ClassSource> m_source; // where the class shown comes from
+    bool m_changeable = false;
+    QString m_unchangeable;
     QStringList m_paths;
     QList<registro::Child> m_children;
     QStringList m_writable;     // the shown registers that can be changed
@@ -115,6 +123,7 @@ private:
     QWidget *m_classView = nullptr;
     QTableWidget *m_table = nullptr;
     QLabel *m_notice = nullptr;
+    QLabel *m_loading = nullptr; // shown while a class is being read
     QLabel *m_childName = nullptr;
     QChartView *m_chart = nullptr;
     QTableWidget *m_races = nullptr;

@@ -55,19 +55,7 @@ bool RegisterWindow::showClass(const QString &className)
     m_classBox->setCurrentIndex(index);
     m_className = className;
     m_paths.clear();
-    m_writable.clear();
-    m_loadProblems.clear();
-    QString why;
-    m_children = className.isEmpty()
-                     ? QList<registro::Child>{}
-                     : registro::server::loadClass(QSqlDatabase::database(m_connection, false),
-                                                   className, &why);
-    if (!why.isEmpty())
-        m_loadProblems << QStringLiteral("Registro della scuola: %1").arg(why);
-    else if (className.isEmpty())
-        m_loadProblems << QStringLiteral("Il registro della scuola non ha ancora nessuna gara.");
-    showChildren(why.isEmpty());
-    return why.isEmpty();
+    return showSource(schoolClass(m_server, className));
 }
 
 void RegisterWindow::leaveServer()

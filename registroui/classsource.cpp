@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "classsource.h"
+
+#include "server.h"
+
+#include <QSqlDatabase>
+
+#include <atomic>
+#include <vector>
+
+namespace registroui {
+
+namespace {
+class LocalRegisters final : public ClassSource {
+public:
+    LocalRegisters(QStringList paths, QString home)
+        : m_paths(std::move(paths)), m_home(std::move(home))
+    {
+    }
+
+    ClassLoad load() const override
+    {
+        ClassLoad loaded;
+        // Held while the class is read: each file is checked once, not twice.
+        std::vector<registro::Register> held;
+        for (const QString &path : m_paths) {
+            // Opened for writing first: an older register is brought up to date.
+            const registro::Register &writer =
+                held.emplace_back(registro::Register::open(path, registro::Access::ReadWrite));
+            if (path == m_home)
+                loaded.recordingOn = writer.isOpen() && writer.recording();
+            if (writer.isOpen())
+                loaded.writable << path;
+            else if (writer.error().kind != registro::ErrorKind::Damaged && writer.version() > 0)
+                loaded.problems
+                    << QStringLiteral("%1; aperto in sola lettura").arg(writer.problem());
+        }
+        int unread = 0;
+        loaded.children = registro::loadClass(m_paths, &loaded.problems, &unread);
+        loaded.readable = unread < m_paths.size() || m_paths.isEmpty();
+        loaded.changeable = !loaded.writable.isEmpty();
+        if (!loaded.changeable && !m_paths.isEmpty())
+            loaded.unchangeable = QStringLiteral("Nessun registro aperto si può modificare: sono "
+                                                 "in sola lettura o danneggiati.");
+        return loaded;
+    }
+
+    QString deleteWarning() const override
+    {
+        return m_paths.size() > 1
+                   ? QStringLiteral(" Sparisce da tutti i %1 registri aperti.").arg(m_paths.size())
+                   : QString();
+    }
+
+    QStringList deleteChild(const QString &name) const override
+    {
+        QStringList unchanged;
+        for (const QString &path : m_paths) {
+            registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+            if (!reg.isOpen() || reg.deleteChild(name) < 0)
+                unchanged << QStringLiteral("Le gare di %1 restano in un registro che non si può "
+                                            "cambiare: %2")
+                                 .arg(name, reg.problem());
+        }
+        return unchanged;
+    }
+
+    QString exportCsv(const QString &csv, const registro::ExportFilter &filter) const override
+    {
+        return registro::exportCsv(m_paths, csv, filter);
+    }
+
+private:
+    QStringList m_paths;
+    QString m_home;
+};
+
+class SchoolClass final : public ClassSource {
+public:
+    SchoolClass(QString conninfo, QString className)
+        : m_conninfo(std::move(conninfo)), m_className(std::move(className))
+    {
+    }
+
+    ClassLoad load() const override
+    {
+        ClassLoad loaded;
+        if (m_className.isEmpty()) {
+            loaded.problems << QStringLiteral(
+                "Il registro della scuola non ha ancora nessuna gara.");
+            return loaded;
+        }
+        QString why;
+        withConnection(
+            [&](const QSqlDatabase &db) {
+                loaded.children = registro::server::loadClass(db, m_className, &why);
+            },
+            &why);
+        if (!why.isEmpty())
+            loaded.problems << QStringLiteral("Registro della scuola: %1").arg(why);
+        loaded.readable = why.isEmpty();
+        return loaded;
+    }
+
+    QString deleteWarning() const override
+    {
+        return QStringLiteral(" Spariscono dal registro della scuola (classe %1), per tutti gli "
+                              "insegnanti.")
+            .arg(m_className);
+    }
+
+    QStringList deleteChild(const QString &name) const override
+    {
+        QString why;
+        withConnection(
+            [&](const QSqlDatabase &db) {
+                registro::server::deleteChild(db, m_className, name, &why);
+            },
+            &why);
+        if (why.isEmpty())
+            return {};
+        return {QStringLiteral("Le gare di %1 restano sul server: %2").arg(name, why)};
+    }
+
+    QString exportCsv(const QString &csv, const registro::ExportFilter &filter) const override
+    {
+        return registro::server::exportCsv(m_conninfo, csv, filter, m_className);
+    }
+
+private:
+    // Each piece of work on a connection of its own, made on the thread that runs it.
+    template <typename Work> void withConnection(Work work, QString *why) const
+    {
+        static std::atomic<int> counter;
+        const QString name = QStringLiteral("registro-classe-%1").arg(++counter);
+        *why = registro::server::connect(m_conninfo, name);
+        if (why->isEmpty())
+            work(QSqlDatabase::database(name, false));
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    QString m_conninfo;
+    QString m_className;
+};
+} // namespace
+
+std::unique_ptr<ClassSource> localRegisters(const QStringList &paths, const QString &home)
+{
+    return std::make_unique<LocalRegisters>(paths, home);
+}
+
+std::unique_ptr<ClassSource> schoolClass(const QString &conninfo, const QString &className)
+{
+    return std::make_unique<SchoolClass>(conninfo, className);
+}
+
+} // namespace registroui

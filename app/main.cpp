@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     const int status = QApplication::exec();
     // A sender held by a silent server was let go: nothing may be torn down
     // under it.
-    if (!drill::school::finish(drill::school::ExitPatience)) {
+    if (!program.school().finish(drill::SchoolLink::ExitPatience)) {
         std::fflush(nullptr);
         std::_Exit(status);
     }

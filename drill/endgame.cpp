@@ -59,7 +59,7 @@ void Tavola::leave()
     // server is doing with what is left to send.
     if (m_window)
         m_window->hide();
-    school::finish(school::ExitPatience);
+    m_school.finish(SchoolLink::ExitPatience);
     m_services.end(0);
 }
 

@@ -13,7 +13,7 @@ Program::~Program() = default;
 
 void Program::start()
 {
-    m_tavola = std::make_unique<Tavola>(m_services);
+    m_tavola = std::make_unique<Tavola>(m_services, m_school);
     // Queued: the old window is unloaded only after the menu handler that
     // asked for it has returned.
     connect(m_tavola.get(), &Tavola::restartRequested, this, &Program::restart,

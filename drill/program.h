@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "school.h"
+
 #include <QObject>
 
 #include <memory>
@@ -23,6 +25,8 @@ public:
 
     void start();
     Tavola *current() const { return m_tavola.get(); }
+    // The sender to the school's server, shared by every race of the run.
+    SchoolLink &school() { return m_school; }
 
 signals:
     // A new race's window has been loaded.
@@ -32,6 +36,7 @@ private:
     void restart();
 
     platform::Services &m_services;
+    SchoolLink m_school; // outlives every race, whose writer pokes it
     std::unique_ptr<Tavola> m_tavola;
     std::unique_ptr<Tavola> m_retired;
 };

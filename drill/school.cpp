@@ -3,53 +3,42 @@
 
 #include "sender.h"
 
-#include <memory>
-#include <mutex>
+namespace drill {
 
-namespace drill::school {
+SchoolLink::SchoolLink() = default;
 
-namespace {
-struct Link {
-    std::mutex mutex;
-    std::unique_ptr<registro::Sender> sender;
-    bool clean = true;
-};
-
-Link &link()
+SchoolLink::~SchoolLink()
 {
-    // Never destroyed: a sender let go may still be using it at exit.
-    static Link *const l = new Link;
-    return *l;
-}
-} // namespace
-
-void start(const QString &registerPath, const QString &conninfo, const QString &computer)
-{
-    Link &l = link();
-    const std::lock_guard lock(l.mutex);
-    if (!l.sender)
-        l.sender = std::make_unique<registro::Sender>(registerPath, conninfo, computer);
+    // A sender never finished stops, or is let go when the network holds it.
+    const std::lock_guard lock(m_mutex);
+    m_sender.reset();
 }
 
-void poke()
+void SchoolLink::start(const QString &registerPath, const QString &conninfo,
+                       const QString &computer)
 {
-    Link &l = link();
-    const std::lock_guard lock(l.mutex);
-    if (l.sender)
-        l.sender->poke();
+    const std::lock_guard lock(m_mutex);
+    if (!m_sender)
+        m_sender = std::make_unique<registro::Sender>(registerPath, conninfo, computer);
 }
 
-bool finish(std::chrono::milliseconds patience)
+void SchoolLink::poke()
 {
-    Link &l = link();
-    const std::lock_guard lock(l.mutex);
-    if (l.sender) {
-        l.sender->finish(patience);
+    const std::lock_guard lock(m_mutex);
+    if (m_sender)
+        m_sender->poke();
+}
+
+bool SchoolLink::finish(std::chrono::milliseconds patience)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_sender) {
+        m_sender->finish(patience);
         // Once let go, always: its thread may outlive everything else.
-        l.clean = l.clean && !l.sender->letGo();
-        l.sender.reset();
+        m_clean = m_clean && !m_sender->letGo();
+        m_sender.reset();
     }
-    return l.clean;
+    return m_clean;
 }
 
-} // namespace drill::school
+} // namespace drill

@@ -4,7 +4,6 @@
 #include "answerbox.h"
 #include "captionlabel.h"
 #include "controltable.h"
-#include "labsettings.h"
 #include "numbers.h"
 #include "picturebutton.h"
 #include "practice.h"
@@ -24,8 +23,8 @@ namespace drill {
 
 using platform::formatNumber;
 
-Tavola::Tavola(platform::Services &services)
-    : m_services(services), m_boundary(services, QStringLiteral("dieci"))
+Tavola::Tavola(platform::Services &services, SchoolLink &school)
+    : m_services(services), m_school(school), m_boundary(services, QStringLiteral("dieci"))
 {
 }
 
@@ -45,12 +44,12 @@ void Tavola::load()
     m_boundary.atEnd([this] {
         if (m_register)
             m_register->finish();
-        school::finish(school::ExitPatience);
+        m_school.finish(SchoolLink::ExitPatience);
     });
     // What an earlier run left unsent goes now, while the child types her name.
-    if (const platform::LabSettings lab = platform::readLabSettings(); !lab.server.isEmpty())
-        school::start(ownRegister(QDir::cleanPath(m_services.dataFolder()) + u'/'), lab.server,
-                      m_services.computerName());
+    if (const platform::LabSettings lab = m_services.labSettings(); !lab.server.isEmpty())
+        m_school.start(ownRegister(QDir::cleanPath(m_services.dataFolder()) + u'/'), lab.server,
+                       m_services.computerName());
     m_boundary.deliver([this] { Form_Load(); });
     if (!m_boundary.ended())
         m_window->showMaximized();
@@ -87,7 +86,7 @@ void Tavola::connectNotices()
     connect(w, &ui::TavolaWindow::closed, this, [this] {
         finishRecording(registro::Ending::WindowClosed, false);
         m_window->hide();
-        school::finish(school::ExitPatience);
+        m_school.finish(SchoolLink::ExitPatience);
     });
     w->txtAnswer()->setKeyPressHandler([this](std::int16_t &code) {
         m_boundary.deliver([this, &code] { txtAnswer_KeyPress(code); });
@@ -178,14 +177,14 @@ QString Tavola::ownRegister(const QString &dir) const
 void Tavola::startRecording()
 {
     // Read at every race: IT may have changed the lab's file meanwhile.
-    const platform::LabSettings lab = platform::readLabSettings();
+    const platform::LabSettings lab = m_services.labSettings();
     const QString path = ownRegister(m_state.WinDir);
     registro::RecorderOptions options;
     options.className = lab.className;
     options.create = lab.recordAlways;
     // The sender, started with the program, hears of each answer.
     if (!lab.server.isEmpty())
-        options.written = [] { school::poke(); };
+        options.written = [&school = m_school] { school.poke(); };
     m_register = std::make_unique<registro::RaceRecorder>(
         path, m_services.now(), m_state.PlayerName, m_adaptation.describe(), std::move(options));
 }

@@ -29,6 +29,7 @@ enum class Ending;
 namespace drill {
 
 class Practice;
+class SchoolLink;
 
 // The form-level variables shared by the window's handlers.
 struct FormState {
@@ -50,7 +51,7 @@ struct FormState {
 class Tavola : public QObject {
     Q_OBJECT
 public:
-    explicit Tavola(platform::Services &services);
+    Tavola(platform::Services &services, SchoolLink &school);
     ~Tavola() override;
 
     // Builds the window, runs the load notice and shows the window maximized.
@@ -117,6 +118,7 @@ private:
     void sayNotForTheRecord();
 
     platform::Services &m_services;
+    SchoolLink &m_school;
     platform::NoticeBoundary m_boundary;
     std::unique_ptr<ui::TavolaWindow> m_window;
     std::unique_ptr<platform::Ticker> m_timer1;

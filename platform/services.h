@@ -2,6 +2,7 @@
 #pragma once
 
 #include "filesystems.h"
+#include "labsettings.h"
 
 #include <QDateTime>
 #include <QString>
@@ -72,6 +73,10 @@ public:
     // file per computer.
     virtual quint32 fileSystemType(const QString &path) const { return fileSystemTypeOf(path); }
     virtual QString computerName() const { return QSysInfo::machineHostName(); }
+
+    // What the school's IT person set for the lab, with this account's own
+    // settings over it; read again at each race.
+    virtual LabSettings labSettings() const { return readLabSettings(); }
 
     // Stops the program at once: no handler, no unload, nothing runs after it.
     [[noreturn]] virtual void end(int status) = 0;

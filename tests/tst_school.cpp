@@ -767,7 +767,7 @@ void TestSchool::exitLetsGoOfASilentServer()
     QCOMPARE(race.fake.endStatus, std::optional(0));
     QVERIFY(!race.window().isVisible());
     // The sender was let go, not waited for: the process may end at once.
-    QVERIFY(!drill::school::finish(0ms));
+    QVERIFY(!race.program->school().finish(0ms));
     QCOMPARE(ask(race.fake.data + "/registro.sqlite",
                  "SELECT count(*), max(ending) FROM answers JOIN races ON races.id = answers.race"),
              QString("1|uscita"));

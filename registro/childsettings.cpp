@@ -8,16 +8,6 @@
 
 namespace registro {
 
-QString Adaptation::describe() const
-{
-    if (standard())
-        return {};
-    QString text = minutes == 0   ? QStringLiteral("senza tempo")
-                   : minutes == 1 ? QStringLiteral("1 minuto")
-                                  : QStringLiteral("%1 minuti").arg(minutes);
-    return practice ? text + QStringLiteral(", allenamento") : text;
-}
-
 Adaptation Register::adaptation(const QString &name) const
 {
     Adaptation a;

@@ -16,10 +16,6 @@
 namespace registro {
 
 namespace {
-constexpr int LastAnswers = 20;
-constexpr qint64 ByHeartMs = 3000;
-// One quick right answer could be luck: a fact is known by heart on evidence.
-constexpr int ByHeartAtLeast = 5;
 
 struct Place {
     Child *child;
@@ -159,11 +155,6 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unr
     return list;
 }
 
-QString shownName(const QString &name)
-{
-    return name.trimmed().isEmpty() ? QStringLiteral("(senza nome)") : name;
-}
-
 QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name)
 {
     QSqlQuery q(reg.database());
@@ -187,27 +178,6 @@ QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name)
     addRecentAnswers(reg, ids, &answers);
     std::reverse(answers.begin(), answers.end());
     return answers;
-}
-
-Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)
-{
-    QList<qint64> times;
-    Knowledge k;
-    for (auto it = answers.crbegin(); it != answers.crend() && k.answers < LastAnswers; ++it) {
-        if (it->number != number)
-            continue;
-        ++k.answers;
-        k.right += it->right ? 1 : 0;
-        times.append(it->ms);
-    }
-    if (times.isEmpty())
-        return k;
-    std::sort(times.begin(), times.end());
-    const auto n = times.size();
-    k.medianMs = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    k.byHeart =
-        k.answers >= ByHeartAtLeast && k.right * 10 >= k.answers * 9 && k.medianMs < ByHeartMs;
-    return k;
 }
 
 } // namespace registro

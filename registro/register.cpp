@@ -62,11 +62,6 @@ QDateTime fromTimestamp(const QString &stamp)
     return QDateTime::fromString(stamp, StampFormat);
 }
 
-QString childKey(const QString &name)
-{
-    return name.trimmed().toCaseFolded();
-}
-
 Register::~Register()
 {
     close();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "classmodel.h"
 #include "error.h"
 #include "fileclaim.h"
 
@@ -36,17 +37,6 @@ QString timestamp(const QDateTime &time);
 QDateTime fromTimestamp(const QString &stamp);
 
 enum class Access { ReadWrite, ReadOnly };
-
-// A child's race as the teacher set it: its length in minutes (0: no clock)
-// and practice on the facts she does not know yet. The default is the race
-// everyone plays, the only one that counts for the record.
-struct Adaptation {
-    int minutes = 5;
-    bool practice = false;
-    bool standard() const { return minutes == 5 && !practice; }
-    // "2 minuti", "senza tempo", "5 minuti, allenamento"; empty when standard.
-    QString describe() const;
-};
 
 // One register on a connection of its own, checked before anything is read or
 // written: a file that fails the check (damaged, not a register, a table
@@ -110,9 +100,6 @@ private:
 // A child's settings across registers (each computer's file of a shared
 // home): the ones set last win; the default when none.
 Adaptation latestAdaptation(const QStringList &paths, const QString &name);
-
-// The same child whatever the case and the spaces around the name.
-QString childKey(const QString &name);
 
 // Which rows an export writes: by child (as childKey) and by the local date of
 // the answer, both days included. Empty or invalid fields do not filter.

@@ -9,44 +9,6 @@
 
 namespace registroui {
 
-namespace {
-constexpr int Shown = 5;
-constexpr int Compared = 3;
-// Race to race a child's score moves by a few answers by chance alone.
-constexpr double Meaningful = 3.0;
-
-double mean(const QList<int> &values, qsizetype from)
-{
-    double sum = 0;
-    for (qsizetype i = from; i < from + Compared; ++i)
-        sum += values[i];
-    return sum / Compared;
-}
-} // namespace
-
-bool fullRace(const registro::RaceRow &race)
-{
-    return race.ending == QLatin1String("fine") && race.adaptation.isEmpty();
-}
-
-QString trend(const QList<registro::RaceRow> &races)
-{
-    QStringList last;
-    for (qsizetype i = std::max<qsizetype>(0, races.size() - Shown); i < races.size(); ++i)
-        last << QString::number(races[i].right) + (fullRace(races[i]) ? "" : "*");
-    QList<int> full;
-    for (const registro::RaceRow &race : races)
-        if (fullRace(race))
-            full << race.right;
-    if (full.size() < 2 * Compared)
-        return last.join(u' ');
-    const double change =
-        mean(full, full.size() - Compared) - mean(full, full.size() - 2 * Compared);
-    return last.join(u' ') + (change >= Meaningful    ? QStringLiteral(", in crescita")
-                              : change <= -Meaningful ? QStringLiteral(", in calo")
-                                                      : QStringLiteral(", stabile"));
-}
-
 QString factState(const registro::Knowledge &k)
 {
     if (k.answers == 0)

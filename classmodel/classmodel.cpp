@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "classmodel.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace registro {
+
+namespace {
+constexpr qint64 ByHeartMs = 3000;
+// One quick right answer could be luck: a fact is known by heart on evidence.
+constexpr int ByHeartAtLeast = 5;
+} // namespace
+
+QString childKey(const QString &name)
+{
+    return name.trimmed().toCaseFolded();
+}
+
+QString Adaptation::describe() const
+{
+    if (standard())
+        return {};
+    QString text = minutes == 0   ? QStringLiteral("senza tempo")
+                   : minutes == 1 ? QStringLiteral("1 minuto")
+                                  : QStringLiteral("%1 minuti").arg(minutes);
+    return practice ? text + QStringLiteral(", allenamento") : text;
+}
+
+QString shownName(const QString &name)
+{
+    return name.trimmed().isEmpty() ? QStringLiteral("(senza nome)") : name;
+}
+
+Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)
+{
+    QList<qint64> times;
+    Knowledge k;
+    for (auto it = answers.crbegin(); it != answers.crend() && k.answers < LastAnswers; ++it) {
+        if (it->number != number)
+            continue;
+        ++k.answers;
+        k.right += it->right ? 1 : 0;
+        times.append(it->ms);
+    }
+    if (times.isEmpty())
+        return k;
+    std::sort(times.begin(), times.end());
+    const auto n = times.size();
+    k.medianMs = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    k.byHeart =
+        k.answers >= ByHeartAtLeast && k.right * 10 >= k.answers * 9 && k.medianMs < ByHeartMs;
+    return k;
+}
+
+namespace {
+constexpr int Shown = 5;
+constexpr int Compared = 3;
+// Race to race a child's score moves by a few answers by chance alone.
+constexpr double Meaningful = 3.0;
+
+double mean(const QList<int> &values, qsizetype from)
+{
+    double sum = 0;
+    for (qsizetype i = from; i < from + Compared; ++i)
+        sum += values[i];
+    return sum / Compared;
+}
+} // namespace
+
+bool fullRace(const RaceRow &race)
+{
+    return race.ending == QLatin1String("fine") && race.adaptation.isEmpty();
+}
+
+QString trend(const QList<RaceRow> &races)
+{
+    QStringList last;
+    for (qsizetype i = std::max<qsizetype>(0, races.size() - Shown); i < races.size(); ++i)
+        last << QString::number(races[i].right) + (fullRace(races[i]) ? "" : "*");
+    QList<int> full;
+    for (const RaceRow &race : races)
+        if (fullRace(race))
+            full << race.right;
+    if (full.size() < 2 * Compared)
+        return last.join(u' ');
+    const double change =
+        mean(full, full.size() - Compared) - mean(full, full.size() - 2 * Compared);
+    return last.join(u' ') + (change >= Meaningful    ? QStringLiteral(", in crescita")
+                              : change <= -Meaningful ? QStringLiteral(", in calo")
+                                                      : QStringLiteral(", stabile"));
+}
+
+} // namespace registro

@@ -181,8 +181,13 @@ void RegisterWindow::storeSettings()
         return;
     registro::Child &c = m_children[row];
     const registro::Adaptation wanted{m_length->value(), m_practice->isChecked()};
-    registro::Register reg = registro::Register::open(m_home, registro::Access::ReadWrite);
+    // Each step of the spin box is kept: the register stays open between them.
+    if (!m_settingsRegister.isOpen())
+        m_settingsRegister = registro::Register::open(m_home, registro::Access::ReadWrite);
+    registro::Register &reg = m_settingsRegister;
     const QString why = reg.isOpen() ? reg.setAdaptation(c.name, wanted) : reg.problem();
+    if (!reg.isOpen())
+        reg = registro::Register(); // tried again at the next change
     if (!why.isEmpty()) {
         showProblem(QStringLiteral("La gara su misura di %1 non è stata salvata: %2")
                         .arg(registro::shownName(c.name), why));

@@ -208,6 +208,7 @@ void RegisterWindow::showRegisters(const QStringList &paths)
 
 bool RegisterWindow::showSource(std::unique_ptr<ClassSource> source)
 {
+    m_settingsRegister.close();
     m_source = std::move(source);
     ClassLoad loaded = loadOffThread(*m_source);
     m_children = std::move(loaded.children);

@@ -110,6 +110,7 @@ private:
     QComboBox *m_classBox = nullptr;
     QWidget *m_classRow = nullptr;
     std::unique_ptr<ClassSource> m_source; // where the class shown comes from
+    registro::Register m_settingsRegister; // open while the teacher sets a child's race
     bool m_changeable = false;
     QString m_unchangeable;
     QStringList m_paths;

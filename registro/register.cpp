@@ -117,7 +117,7 @@ Register Register::open(const QString &path, Access access)
 {
     Register r;
     r.m_path = path;
-    schema::Check check = schema::check(path);
+    schema::Check check = schema::check(path, access == Access::ReadOnly);
     r.m_version = check.version;
     r.m_connection = check.connection; // read-only, and checked
     r.m_claim = std::move(check.claim);
@@ -260,8 +260,10 @@ int Register::deleteChild(const QString &name)
 
 void Register::close()
 {
-    if (m_connection.isEmpty())
+    if (m_connection.isEmpty()) {
+        m_claim.release();
         return;
+    }
     {
         QSqlDatabase db = database();
         // Fold the journal into the file: a copy of the file alone is whole.

@@ -177,7 +177,7 @@ QString newConnectionName()
     return QStringLiteral("registro-%1").arg(++counter);
 }
 
-Check check(const QString &path)
+Check check(const QString &path, bool keep)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -191,7 +191,9 @@ Check check(const QString &path)
     // mapping per file and process, and one opened read-only would turn every
     // later writer of the process away.
     Check c;
+    bool looked = false;
     FileClaim claim(path, [&] {
+        looked = true;
         c.why = checkHeader(path);
         if (!c.why)
             c = connectChecked(path, ReadOnlyWays, journal, true);
@@ -200,6 +202,11 @@ Check check(const QString &path)
     });
     if (c.why)
         return c;
+    // A writer opens its own connection: nothing more to read, nor to make.
+    if (looked && !keep) {
+        c.claim = std::move(claim);
+        return c;
+    }
     // The connection kept shares its -shm with the process's writers. The
     // file was checked whole by the first look, now or when the process
     // first claimed it: reading it all again at every open would cost a

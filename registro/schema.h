@@ -17,15 +17,16 @@ namespace registro::schema {
 QString newConnectionName();
 
 // Checks a register without writing a byte to it, its -wal or its -shm.
-// When it can be used, connection names a read-only connection to it and
-// claim holds the file for the process; else why says why not.
+// When it can be used, claim holds the file for the process, and connection
+// names a read-only connection to it (unless keep is false and none was
+// needed); else why says why not.
 struct Check {
     Error why;
     int version = 0;
     QString connection;
     FileClaim claim;
 };
-Check check(const QString &path);
+Check check(const QString &path, bool keep = true);
 
 // The statements that make the tables of the current version.
 QStringList tables();

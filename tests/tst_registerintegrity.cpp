@@ -95,6 +95,8 @@ private slots:
     void raceWithoutANameIsKept();
     void upgradeSetsAsideWhatNeverGoes();
     void recentAnswersJudgeAsTheWholeHistory();
+    void openSaysWhatKindOfFailure_data();
+    void openSaysWhatKindOfFailure();
 };
 
 void TestRegisterIntegrity::damagedRegisterIsNeverWritten_data()
@@ -487,6 +489,9 @@ void TestRegisterIntegrity::upgradeByTwoProgramsAtOnce()
     QCOMPARE(ask(path, "SELECT count(*) FROM answers"), QString("27"));
     QCOMPARE(ask(path, "PRAGMA integrity_check"), QString("ok"));
     QCOMPARE(QDir(tmp.path()).entryList({"registro.sqlite.*"}, QDir::Files), QStringList());
+    QVERIFY(ask(path, "SELECT sql FROM sqlite_master WHERE name = 'answers'")
+                .endsWith("WITHOUT ROWID"));
+    QCOMPARE(ask(path, "SELECT count(*) FROM races WHERE child IS NULL"), QString("0"));
 }
 
 void TestRegisterIntegrity::lockHeldWhileOthersOpen_data()
@@ -582,6 +587,9 @@ void TestRegisterIntegrity::raceWithoutANameIsKept()
     QCOMPARE(children.size(), 1);
     QCOMPARE(children[0].answers.size(), 1);
     QCOMPARE(registro::shownName(children[0].name), QString("(senza nome)"));
+    // No class in the settings: nothing of it ever waits for the school's server.
+    QCOMPARE(ask(path, "SELECT r.sent || ' ' || a.sent FROM races r JOIN answers a"),
+             QString("3 3"));
 }
 
 // Version 3 kept a sending index of every answer, and waited to send races
@@ -658,6 +666,41 @@ void TestRegisterIntegrity::recentAnswersJudgeAsTheWholeHistory()
         QCOMPARE(registro::knowledgeOf(answers, 7).answers, 1);
     }
     QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).deleteChild(" bea"), 1);
+}
+
+void TestRegisterIntegrity::openSaysWhatKindOfFailure_data()
+{
+    using registro::ErrorKind;
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<ErrorKind>("forWriting");
+    QTest::addColumn<ErrorKind>("forReading");
+    QTest::newRow("none") << "none" << ErrorKind::Missing << ErrorKind::Missing;
+    QTest::newRow("a folder") << "folder" << ErrorKind::NotARegister << ErrorKind::NotARegister;
+    QTest::newRow("empty") << "empty" << ErrorKind::NotARegister << ErrorKind::NotARegister;
+    // A later dieci's register is read, never written.
+    QTest::newRow("newer") << "newer" << ErrorKind::Newer << ErrorKind::None;
+}
+
+void TestRegisterIntegrity::openSaysWhatKindOfFailure()
+{
+    QFETCH(QString, file);
+    QFETCH(registro::ErrorKind, forWriting);
+    QFETCH(registro::ErrorKind, forReading);
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    if (file == "folder")
+        QVERIFY(QDir().mkpath(path));
+    else if (file == "empty")
+        QVERIFY(putFile(path, ""));
+    else if (file == "newer") {
+        QVERIFY(turnOn(path));
+        QVERIFY(RawWriter(path).run("PRAGMA user_version = 99"));
+    }
+    // The file itself is never written (SQLite may make its -shm index).
+    const QByteArray before = fileBytes(path);
+    QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).error().kind, forWriting);
+    QCOMPARE(registro::Register::open(path, registro::Access::ReadOnly).error().kind, forReading);
+    QCOMPARE(fileBytes(path), before);
 }
 
 QTEST_MAIN(TestRegisterIntegrity)

@@ -745,6 +745,9 @@ void TestSchool::refusedRaceIsSetAside()
     QVERIFY(sender.sendNow(30s));
     QCOMPARE(serverCounts(m_pg, "rifiuto"), QString("10/10/3/3"));
     QCOMPARE(ask(path, "SELECT name FROM races WHERE sent = 4"), QString("Bruno"));
+    // The answers' sending index exists where a sender runs, and holds nothing sent.
+    QCOMPARE(ask(path, "SELECT count(*) FROM answers INDEXED BY answers_unsent WHERE sent = 0"),
+             QString("0"));
     QCOMPARE(ask(path, "SELECT count(*) FROM answers WHERE sent = 0"), QString("0"));
     const QStringList lines = QString::fromUtf8(err.text()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1);

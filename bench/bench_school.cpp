@@ -8,6 +8,7 @@
 //                             (30 by default), each its own process playing
 //                             races while it sends; then every row is checked
 //                             to be on the server exactly once
+#include "measure.h"
 #include "pgcluster.h"
 #include "recorder.h"
 #include "register.h"
@@ -28,13 +29,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-long peakKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 QString block(const QString &settings)
 {
     return settings.section("server=\"", 1).section('"', 0, 0);

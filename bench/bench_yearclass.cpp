@@ -5,6 +5,7 @@
 // the drill reads a child's practice plan (while her greeting is up).
 //   QT_QPA_PLATFORM=offscreen bench_yearclass [answers] [children]
 #include "classdata.h"
+#include "measure.h"
 #include "register.h"
 #include "registerwindow.h"
 #include "syntheticclass.h"
@@ -15,21 +16,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
-
-namespace {
-long peakKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -49,28 +35,28 @@ int main(int argc, char *argv[])
     window.show();
     QApplication::processEvents();
     std::printf("the window shows the class and the first child: %.0f ms, peak memory +%ld MB\n",
-                ms(t), (peakKb() - before) / 1024);
+                msSince(t), (peakKb() - before) / 1024);
     t.restart();
     window.choose(QStringLiteral("Bambino %1").arg(children / 2));
     QApplication::processEvents();
-    std::printf("another child's page: %.1f ms\n", ms(t));
+    std::printf("another child's page: %.1f ms\n", msSince(t));
     t.restart();
     const registro::Register reg = registro::Register::open(path, registro::Access::ReadOnly);
-    const double opened = ms(t);
+    const double opened = msSince(t);
     t.restart();
     const QList<registro::AnswerRow> recent =
         registro::recentAnswersOf(reg, QStringLiteral("Bambino 7"));
     std::printf("a child's practice plan: open %.1f ms, her recent answers %.1f ms (%lld)\n",
-                opened, ms(t), static_cast<long long>(recent.size()));
+                opened, msSince(t), static_cast<long long>(recent.size()));
     t.restart();
     {
         const registro::Register again = registro::Register::open(path, registro::Access::ReadOnly);
-        std::printf("a second open while the first is held: %.1f ms\n", ms(t));
+        std::printf("a second open while the first is held: %.1f ms\n", msSince(t));
     }
     t.restart();
     QStringList problems;
     const QList<registro::Child> year = registro::loadClass({path}, &problems);
-    std::printf("the class read from an open register: %.0f ms (%lld children)\n", ms(t),
+    std::printf("the class read from an open register: %.0f ms (%lld children)\n", msSince(t),
                 static_cast<long long>(year.size()));
     return 0;
 }

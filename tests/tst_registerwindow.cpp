@@ -82,6 +82,7 @@ private slots:
     void gridReadsUnderColourBlindness();
     void exportIsWhatTheWindowShows();
     void settingsAreKeptAtOnce();
+    void aRaceWithoutANameIsShown();
 };
 
 void TestRegisterWindow::deletes_data()
@@ -305,6 +306,24 @@ void TestRegisterWindow::settingsAreKeptAtOnce()
     QVERIFY(
         registro::Register::open(path, registro::Access::ReadOnly).adaptation("ugo").standard());
     QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ugo"));
+}
+
+void TestRegisterWindow::aRaceWithoutANameIsShown()
+{
+    QTemporaryDir tmp;
+    const QString path = registerWith(
+        tmp.path(), {{QString(), 3, registro::Ending::Exit}, {"Bea", 4, registro::Ending::Clock}});
+    registroui::RegisterWindow window(path);
+    QCOMPARE(window.classTable()->rowCount(), 2);
+    QCOMPARE(window.classTable()->item(0, 0)->text(), QString("(senza nome)"));
+    // Once read, the class is there and the reading line is gone.
+    QVERIFY(!window.findChild<QLabel *>("lettura")->isVisibleTo(&window));
+    QVERIFY(window.centralWidget()->isEnabled());
+    QVERIFY(window.choose(""));
+    QVERIFY(window.choose("Bea"));
+    window.lengthBox()->setValue(3); // each step kept at once
+    window.lengthBox()->setValue(4);
+    QCOMPARE(registro::latestAdaptation({path}, "bea").minutes, 4);
 }
 
 QTEST_MAIN(TestRegisterWindow)

@@ -4,7 +4,6 @@
 // the one everyone plays.
 #include "tavola.h"
 
-#include "classdata.h"
 #include "numbers.h"
 #include "practice.h"
 #include "recorder.h"
@@ -12,9 +11,7 @@
 
 #include <QDir>
 
-#include <algorithm>
 #include <future>
-#include <vector>
 
 namespace drill {
 
@@ -25,27 +22,16 @@ struct Plan {
 };
 
 // From the registers as they stand when the race begins (on a shared home,
-// every computer's file); the standard race when there is none or none can
-// be read (the recorder says why).
+// every computer's file), read at a glance so that the greeting is never
+// kept up for it; the standard race when there is none or none can be read
+// (the recorder says why).
 Plan readPlan(const QString &dir, const QString &name)
 {
-    Plan plan;
-    const QStringList paths = registro::registersIn(dir);
-    // Held open throughout: each file is checked once, at its first open.
-    std::vector<registro::Register> registers;
-    for (const QString &path : paths)
-        registers.push_back(registro::Register::open(path, registro::Access::ReadOnly));
-    plan.adaptation = registro::latestAdaptation(paths, name);
-    if (!plan.adaptation.practice)
-        return plan;
-    QList<registro::AnswerRow> answers;
-    for (const registro::Register &reg : registers)
-        if (reg.isOpen())
-            answers += registro::recentAnswersOf(reg, name);
-    std::stable_sort(answers.begin(), answers.end(),
-                     [](const auto &a, const auto &b) { return a.at < b.at; });
-    plan.toLearn = factsToLearn(answers);
-    return plan;
+    const registro::RaceSettings settings =
+        registro::raceSettingsOf(registro::registersIn(dir), name);
+    if (!settings.adaptation.practice)
+        return {settings.adaptation, {}};
+    return {settings.adaptation, factsToLearn(settings.recent)};
 }
 } // namespace
 

@@ -2,9 +2,13 @@
 // A child's race as the teacher set it, kept in the register.
 #include "register.h"
 
+#include "classdata.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace registro {
 
@@ -47,24 +51,39 @@ QString Register::adaptationChanged(const QString &name) const
     return query.exec() && query.next() ? query.value(0).toString() : QString();
 }
 
-Adaptation latestAdaptation(const QStringList &paths, const QString &name)
+namespace {
+// Takes reg's setting for her when it was made after *when: a file without a
+// setting for her says nothing.
+void takeNewer(const Register &reg, const QString &name, Adaptation *latest, QString *when)
 {
-    Adaptation latest;
-    QString when;
-    for (const QString &path : paths) {
-        const Register reg = Register::open(path, Access::ReadOnly);
-        if (!reg.isOpen())
-            continue;
-        if (const QString changed = reg.adaptationChanged(name); changed > when || when.isNull()) {
-            const Adaptation a = reg.adaptation(name);
-            // A file without a setting for her says nothing.
-            if (!changed.isEmpty() || !a.standard()) {
-                latest = a;
-                when = changed;
-            }
+    if (const QString changed = reg.adaptationChanged(name); changed > *when || when->isNull()) {
+        const Adaptation a = reg.adaptation(name);
+        if (!changed.isEmpty() || !a.standard()) {
+            *latest = a;
+            *when = changed;
         }
     }
-    return latest;
+}
+} // namespace
+
+RaceSettings raceSettingsOf(const QStringList &paths, const QString &name)
+{
+    RaceSettings settings;
+    QString when;
+    QList<AnswerRow> answers;
+    for (const QString &path : paths)
+        Register::glance(path, [&](const Register &reg) {
+            if (!reg.isOpen())
+                return;
+            takeNewer(reg, name, &settings.adaptation, &when);
+            answers += recentAnswersOf(reg, name);
+        });
+    if (settings.adaptation.practice) {
+        std::stable_sort(answers.begin(), answers.end(),
+                         [](const AnswerRow &a, const AnswerRow &b) { return a.at < b.at; });
+        settings.recent = std::move(answers);
+    }
+    return settings;
 }
 
 } // namespace registro

@@ -55,30 +55,40 @@ QString addRecentAnswers(const Register &reg, const QStringList &racesNewestFirs
     return {};
 }
 
-// Reads one register into the class; races already read from another are skipped.
+// Each race with its counts: the ones the register keeps, or added up here
+// for an older register read as it is.
+QString racesWithCounts(int version)
+{
+    if (version >= 5)
+        return QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation, "
+                              "right_answers, answered, child FROM races ORDER BY started");
+    return QStringLiteral("SELECT r.id, r.started, r.name, r.ending, r.record_beaten, "
+                          "r.adaptation, coalesce(c.right, 0), coalesce(c.total, 0), NULL FROM "
+                          "(%1) r LEFT JOIN (SELECT race, sum(right <> 0) AS right, count(*) AS "
+                          "total FROM (%2) GROUP BY race) c ON c.race = r.id ORDER BY r.started")
+        .arg(schema::racesQuery(version), schema::answersQuery(version));
+}
+
+// Reads one register's races into the class, skipping those already read
+// from another; racesOf gets each child's race ids, newest first.
 // children is a std::map: a Place keeps pointing at its child while others are added.
-// Each race's counts are the register's own sums; of the answers, only what
-// judges each fact. Empty when the whole register was read, else why not.
-QString readRegister(const Register &reg, std::map<QString, Child> &children,
-                     QHash<QString, Place> &seen, QHash<QString, QString> &changed)
+QString readRaces(const Register &reg, std::map<QString, Child> &children,
+                  QHash<QString, Place> &seen, std::map<QString, QStringList> &racesOf)
 {
     const QString prefix = schema::raceKeyPrefix(reg.version(), reg.path());
     QSqlQuery races(reg.database());
     races.setForwardOnly(true);
-    races.exec(
-        QStringLiteral("SELECT r.id, r.started, r.name, r.ending, r.record_beaten, "
-                       "r.adaptation, coalesce(c.right, 0), coalesce(c.total, 0) FROM (%1) r "
-                       "LEFT JOIN (SELECT race, sum(right) AS right, count(*) AS total "
-                       "FROM (%2) GROUP BY race) c ON c.race = r.id ORDER BY r.started")
-            .arg(schema::racesQuery(reg.version()), schema::answersQuery(reg.version())));
+    races.exec(racesWithCounts(reg.version()));
     QHash<QString, Place> mine;
-    std::map<QString, QStringList> racesOf; // by childKey, oldest first
     while (races.next()) {
         const QString id = prefix + races.value(0).toString();
         if (seen.contains(id))
             continue;
         const QString name = races.value(2).toString();
-        const QString key = childKey(name);
+        // The folded name the register keeps; made here where it has none.
+        QString key = races.value(8).toString();
+        if (key.isEmpty())
+            key = childKey(name);
         Child &child = children[key];
         if (child.name.isEmpty())
             child.name = name.trimmed();
@@ -92,14 +102,15 @@ QString readRegister(const Register &reg, std::map<QString, Child> &children,
         racesOf[key].prepend(races.value(0).toString());
     }
     seen.insert(mine);
-    if (races.lastError().isValid())
-        return races.lastError().databaseText();
-    for (const auto &[key, ids] : racesOf)
-        if (QString why = addRecentAnswers(reg, ids, &children[key].answers); !why.isEmpty())
-            return why;
+    return races.lastError().isValid() ? races.lastError().databaseText() : QString();
+}
+
+// Merged registers: each child's newest setting wins, as in the drill.
+QString readSettings(const Register &reg, std::map<QString, Child> &children,
+                     QHash<QString, QString> &changed)
+{
     if (reg.version() < 2)
         return {};
-    // Merged registers: each child's newest setting wins, as in the drill.
     QSqlQuery settings(reg.database());
     settings.exec(reg.version() < 3 ? QStringLiteral("SELECT child, minutes, practice, '' FROM "
                                                      "adaptations")
@@ -117,6 +128,21 @@ QString readRegister(const Register &reg, std::map<QString, Child> &children,
         }
     }
     return settings.lastError().isValid() ? settings.lastError().databaseText() : QString();
+}
+
+// Reads one register into the class: its races, of their answers only what
+// judges each fact, and its settings. Empty when the whole register was
+// read, else why not.
+QString readRegister(const Register &reg, std::map<QString, Child> &children,
+                     QHash<QString, Place> &seen, QHash<QString, QString> &changed)
+{
+    std::map<QString, QStringList> racesOf;
+    if (QString why = readRaces(reg, children, seen, racesOf); !why.isEmpty())
+        return why;
+    for (const auto &[key, ids] : racesOf)
+        if (QString why = addRecentAnswers(reg, ids, &children[key].answers); !why.isEmpty())
+            return why;
+    return readSettings(reg, children, changed);
 }
 } // namespace
 

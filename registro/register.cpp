@@ -130,6 +130,20 @@ Register Register::open(const QString &path, Access access)
     return r;
 }
 
+void Register::glance(const QString &path, const std::function<void(const Register &)> &read)
+{
+    schema::glance(path, [&](schema::Check &check) {
+        Register r;
+        r.m_path = path;
+        r.m_version = check.version;
+        r.m_connection = std::exchange(check.connection, {});
+        r.m_claim = std::move(check.claim);
+        if (check.why)
+            r.fail(check.why);
+        read(r);
+    });
+}
+
 bool Register::openForWriting()
 {
     // The file stays claimed while the read-only connection gives way.

@@ -11,12 +11,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace registro {
 
 // The class register: one SQLite file beside the record. It exists only once
 // the teacher has turned it on; the drill never creates it.
 inline constexpr char FileName[] = "registro.sqlite";
-inline constexpr int SchemaVersion = 4;
+inline constexpr int SchemaVersion = 5;
 // Marks a SQLite file as a register of dieci ("DIEC").
 inline constexpr qint64 ApplicationId = 0x44494543;
 
@@ -55,6 +57,11 @@ public:
     Register &operator=(const Register &) = delete;
 
     static Register open(const QString &path, Access access);
+    // A reading for a race about to start, quick at any size: the file is
+    // checked for what it is but not read whole (a damaged page fails the
+    // reading, and the race's writer finds it). read gets the register, open
+    // or with its error, only until it returns, and must open no register.
+    static void glance(const QString &path, const std::function<void(const Register &)> &read);
     // Turns the register on: creates it empty, or switches an existing one
     // back on. Anything at the path that is not a whole register is refused.
     static Register create(const QString &path);
@@ -97,9 +104,16 @@ private:
     int m_version = 0;
 };
 
-// A child's settings across registers (each computer's file of a shared
-// home): the ones set last win; the default when none.
-Adaptation latestAdaptation(const QStringList &paths, const QString &name);
+// What a race about to start needs of one child, read at a glance from every
+// register (each computer's file of a shared home): her settings, the ones set
+// last winning, and, when they ask for practice, her recent answers
+// (recentAnswersOf()), oldest first. What cannot be read counts as nothing
+// set: the race's writer says why.
+struct RaceSettings {
+    Adaptation adaptation;
+    QList<AnswerRow> recent;
+};
+RaceSettings raceSettingsOf(const QStringList &paths, const QString &name);
 
 // Which rows an export writes: by child (as childKey) and by the local date of
 // the answer, both days included. Empty or invalid fields do not filter.

@@ -31,10 +31,20 @@ const char *const RacesUnsent = "CREATE INDEX races_unsent ON races(id) WHERE se
 const char *const AnswersUnsent =
     "CREATE INDEX IF NOT EXISTS answers_unsent ON answers(race, seq) WHERE sent = 0";
 
+// Each race's counts, kept by SQLite itself whoever writes the answers: the
+// class is shown without reading a year of answers to add them up.
+const char *const AnswersCounted =
+    "CREATE TRIGGER answers_counted AFTER INSERT ON answers BEGIN UPDATE races SET answered = "
+    "answered + 1, right_answers = right_answers + (NEW.right <> 0) WHERE id = NEW.race; END";
+const char *const AnswersUncounted =
+    "CREATE TRIGGER answers_uncounted AFTER DELETE ON answers BEGIN UPDATE races SET answered = "
+    "answered - 1, right_answers = right_answers - (OLD.right <> 0) WHERE id = OLD.race; END";
+
 const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
     "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT, "
-    "class TEXT, sent INTEGER NOT NULL DEFAULT 0, child TEXT)",
+    "class TEXT, sent INTEGER NOT NULL DEFAULT 0, child TEXT, answered INTEGER NOT NULL DEFAULT "
+    "0, right_answers INTEGER NOT NULL DEFAULT 0)",
     // A child's races without reading every race: the name folded as childKey.
     "CREATE INDEX races_by_child ON races(child, started)",
     nullptr, // the answers: answersTable()
@@ -42,6 +52,8 @@ const char *const Tables[] = {
     "CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT)",
     AdaptationsTable,
     RacesUnsent,
+    AnswersCounted,
+    AnswersUncounted,
 };
 
 const Error NotARegister{ErrorKind::NotARegister, QStringLiteral("non è un registro di dieci")};
@@ -217,12 +229,40 @@ Check check(const QString &path, bool keep)
     return c;
 }
 
+void glance(const QString &path, const std::function<void(Check &)> &read)
+{
+    bool done = false;
+    FileClaim claim(path, [&] {
+        if (!QFileInfo(path).isFile() || checkHeader(path))
+            return;
+        // As the first look opens it, but without reading the file whole.
+        Check c = connectChecked(path, ReadOnlyWays,
+                                 QFileInfo::exists(path + QLatin1String("-wal")), false);
+        if (c.why)
+            return;
+        done = true;
+        read(c);
+        if (!c.connection.isEmpty())
+            QSqlDatabase::removeDatabase(c.connection);
+    });
+    claim.release();
+    if (done)
+        return;
+    Check c = check(path);
+    read(c);
+}
+
 QStringList tables()
 {
     QStringList list;
     for (const char *table : Tables)
         list << (table ? QLatin1String(table) : answersTable(QStringLiteral("answers")));
     return list;
+}
+
+QStringList countTriggers()
+{
+    return {QLatin1String(AnswersCounted), QLatin1String(AnswersUncounted)};
 }
 
 QString answersTable(const QString &name)
@@ -242,28 +282,6 @@ Error ensureSendingIndex(QSqlDatabase &db)
     if (query.exec(QLatin1String(AnswersUnsent)))
         return {};
     return errorOf(query.lastError());
-}
-
-QString raceKeyPrefix(int version, const QString &path)
-{
-    return version == 1 ? QFileInfo(path).canonicalFilePath() + u':' : QString();
-}
-
-QString racesQuery(int version)
-{
-    if (version == 1)
-        return QStringLiteral("SELECT CAST(id AS TEXT) AS id, started, name, CASE ended WHEN "
-                              "'tempo scaduto' THEN 'fine' ELSE ended END AS ending, "
-                              "record_beaten, NULL AS adaptation FROM races");
-    return QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation FROM races");
-}
-
-QString answersQuery(int version)
-{
-    return version == 1
-               ? QStringLiteral("SELECT CAST(race AS TEXT) AS race, id AS seq, at, number, "
-                                "typed, right, ms FROM answers")
-               : QStringLiteral("SELECT race, seq, at, number, typed, right, ms FROM answers");
 }
 
 } // namespace registro::schema

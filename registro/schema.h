@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The register's file format, inside the registro library.
 namespace registro::schema {
 
@@ -28,8 +30,17 @@ struct Check {
 };
 Check check(const QString &path, bool keep = true);
 
+// For a reading that must not keep a child waiting. When no connection of the
+// process holds the file, read gets one opened as check() first looks, to a
+// file looked at for what it is but not read whole, closed as soon as read
+// returns and before any other thread of the process opens the file: read
+// must open no register itself. Otherwise read gets what check() gives.
+void glance(const QString &path, const std::function<void(Check &)> &read);
+
 // The statements that make the tables of the current version.
 QStringList tables();
+// The triggers that keep each race's counts (races.answered, right_answers).
+QStringList countTriggers();
 // The answers' table of the current version, under a name.
 QString answersTable(const QString &name);
 // The index the sender finds unsent answers by, made when it first runs.

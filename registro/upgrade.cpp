@@ -183,6 +183,15 @@ const QList<Step> &steps()
                      QStringLiteral("ALTER TABLE answers_v4 RENAME TO answers"),
                      QStringLiteral("CREATE INDEX answers_by_time ON answers(at)")} +
              QStringList(std::begin(NeverToSend), std::end(NeverToSend))},
+        {4, 5,
+         QStringList{QStringLiteral("ALTER TABLE races ADD COLUMN answered INTEGER NOT NULL "
+                                    "DEFAULT 0"),
+                     QStringLiteral("ALTER TABLE races ADD COLUMN right_answers INTEGER NOT NULL "
+                                    "DEFAULT 0"),
+                     QStringLiteral("UPDATE races SET (answered, right_answers) = (SELECT "
+                                    "count(*), coalesce(sum(right <> 0), 0) FROM answers WHERE "
+                                    "answers.race = races.id)")} +
+             countTriggers()},
     };
     return list;
 }
@@ -218,6 +227,28 @@ void removeLeftoverCopies(const QString &path)
             continue;
         QFile::remove(dir.filePath(name));
     }
+}
+
+QString raceKeyPrefix(int version, const QString &path)
+{
+    return version == 1 ? QFileInfo(path).canonicalFilePath() + u':' : QString();
+}
+
+QString racesQuery(int version)
+{
+    if (version == 1)
+        return QStringLiteral("SELECT CAST(id AS TEXT) AS id, started, name, CASE ended WHEN "
+                              "'tempo scaduto' THEN 'fine' ELSE ended END AS ending, "
+                              "record_beaten, NULL AS adaptation FROM races");
+    return QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation FROM races");
+}
+
+QString answersQuery(int version)
+{
+    return version == 1
+               ? QStringLiteral("SELECT CAST(race AS TEXT) AS race, id AS seq, at, number, "
+                                "typed, right, ms FROM answers")
+               : QStringLiteral("SELECT race, seq, at, number, typed, right, ms FROM answers");
 }
 
 } // namespace registro::schema

@@ -323,7 +323,7 @@ void TestRegisterWindow::aRaceWithoutANameIsShown()
     QVERIFY(window.choose("Bea"));
     window.lengthBox()->setValue(3); // each step kept at once
     window.lengthBox()->setValue(4);
-    QCOMPARE(registro::latestAdaptation({path}, "bea").minutes, 4);
+    QCOMPARE(registro::raceSettingsOf({path}, "bea").adaptation.minutes, 4);
 }
 
 QTEST_MAIN(TestRegisterWindow)

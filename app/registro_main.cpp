@@ -146,7 +146,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("dieci-registro"));
     QApplication::setDesktopFileName(QStringLiteral("example.dieci.registro"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/registro/registro.svg")));
-    registroui::RegisterWindow window(homeRegister());
-    window.show();
+    registroui::RegisterWindow window(homeRegister(), nullptr,
+                                      registroui::RegisterWindow::Showing::AtOnce);
     return QApplication::exec();
 }

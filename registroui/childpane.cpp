@@ -13,6 +13,7 @@
 #include <QDateTimeAxis>
 #include <QGraphicsLayout>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPrinter>
@@ -20,6 +21,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QVBoxLayout>
 #include <QValueAxis>
 
 namespace registroui {
@@ -141,6 +143,38 @@ void RegisterWindow::printTo(QPrinter &printer)
 }
 
 // A race set for her: its length, and practice on the facts she does not know.
+QWidget *RegisterWindow::buildChild()
+{
+    auto *child = new QWidget;
+    auto *childLayout = new QVBoxLayout(child);
+    m_childName = plainLabel();
+    childLayout->addWidget(m_childName);
+    m_chart = new QChartView;
+    m_chart->setMinimumHeight(220);
+    childLayout->addWidget(m_chart, 1);
+    // Every race with its counts and how it ended: one cut short says so.
+    m_races = new QTableWidget(0, 5);
+    m_races->setObjectName(QStringLiteral("gare"));
+    m_races->setHorizontalHeaderLabels({QStringLiteral("Gara"), QStringLiteral("Esatte"),
+                                        QStringLiteral("Errate"), QStringLiteral("Totali"),
+                                        QStringLiteral("Com'è finita")});
+    m_races->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_races->verticalHeader()->hide();
+    m_races->horizontalHeader()->setStretchLastSection(true);
+    m_races->setMaximumHeight(100);
+    childLayout->addWidget(m_races);
+    childLayout->addWidget(buildSettings());
+    auto *grid = new QGridLayout;
+    for (int n = 1; n <= 9; ++n) {
+        m_facts[n - 1] = plainLabel();
+        m_facts[n - 1]->setAlignment(Qt::AlignCenter);
+        m_facts[n - 1]->setMinimumSize(110, 66);
+        grid->addWidget(m_facts[n - 1], (n - 1) / 3, (n - 1) % 3);
+    }
+    childLayout->addLayout(grid);
+    return child;
+}
+
 QWidget *RegisterWindow::buildSettings()
 {
     auto *box = new QWidget;

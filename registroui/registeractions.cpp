@@ -189,6 +189,16 @@ void RegisterWindow::deleteAll()
     refreshMenus();
 }
 
+// This account's registers: its own and, on a home shared by the lab, every
+// computer's file beside it.
+QStringList RegisterWindow::homeRegisters() const
+{
+    QStringList paths = registro::registersIn(QFileInfo(m_home).path() + u'/');
+    if ((QFileInfo::exists(m_home) || QFileInfo(m_home).isSymLink()) && !paths.contains(m_home))
+        paths.prepend(m_home);
+    return paths;
+}
+
 void RegisterWindow::openOther(bool merge)
 {
     beginAction();

@@ -30,8 +30,7 @@
 
 namespace registroui {
 
-namespace {
-QLabel *plainLabel(const QString &text = {})
+QLabel *plainLabel(const QString &text)
 {
     // Names are shown as typed: never read as markup.
     auto *label = new QLabel(text);
@@ -40,9 +39,37 @@ QLabel *plainLabel(const QString &text = {})
     return label;
 }
 
+namespace {
+// A line across the window, above every page, shown only when it has something to say.
+QLabel *lineAbove(const QString &name, const char *background, const QString &text = {})
+{
+    QLabel *line = plainLabel(text);
+    line->setObjectName(name);
+    line->setStyleSheet(QStringLiteral("background: %1; color: black; padding: 4px;")
+                            .arg(QLatin1String(background)));
+    line->hide();
+    return line;
+}
+
+// The teacher's own sounds, judged by the drill's own rule.
+QStringList soundProblems()
+{
+    QStringList problems;
+    const QString mine = platform::userDataFolder() + QStringLiteral("/suoni/");
+    const QString cache =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/dieci";
+    for (const char *sound : {"Esatto.wav", "no.wav"}) {
+        const QString why = platform::soundProblem(mine + QLatin1String(sound), cache);
+        if (!why.isEmpty())
+            problems << QStringLiteral("Il suono %1%2 non si può usare (%3): dieci suona "
+                                       "quello installato.")
+                            .arg(mine, QLatin1String(sound), why);
+    }
+    return problems;
+}
 } // namespace
 
-RegisterWindow::RegisterWindow(QString home, QWidget *parent)
+RegisterWindow::RegisterWindow(QString home, QWidget *parent, Showing showing)
     : QMainWindow(parent), m_home(std::move(home))
 {
     setWindowTitle(QStringLiteral("Registro di dieci"));
@@ -52,14 +79,10 @@ RegisterWindow::RegisterWindow(QString home, QWidget *parent)
     auto *central = new QWidget(this);
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
-    m_notice = plainLabel();
-    m_notice->setObjectName(QStringLiteral("avvisi"));
-    m_notice->setStyleSheet(QStringLiteral("background: #fff3cd; color: black; padding: 4px;"));
+    m_notice = lineAbove(QStringLiteral("avvisi"), "#fff3cd");
     column->addWidget(m_notice);
-    m_loading = plainLabel(QStringLiteral("Lettura del registro in corso…"));
-    m_loading->setObjectName(QStringLiteral("lettura"));
-    m_loading->setStyleSheet(QStringLiteral("background: #dbe9f6; color: black; padding: 4px;"));
-    m_loading->hide();
+    m_loading = lineAbove(QStringLiteral("lettura"), "#dbe9f6",
+                          QStringLiteral("Lettura del registro in corso…"));
     column->addWidget(m_loading);
     m_pages = new QStackedWidget;
     m_pages->addWidget(buildWelcome());
@@ -67,42 +90,32 @@ RegisterWindow::RegisterWindow(QString home, QWidget *parent)
     column->addWidget(m_pages, 1);
     setCentralWidget(central);
     buildMenus();
-    // The teacher's own sounds, judged by the drill's own rule.
-    const QString mine = platform::userDataFolder() + QStringLiteral("/suoni/");
-    const QString cache =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/dieci";
-    for (const char *sound : {"Esatto.wav", "no.wav"}) {
-        const QString why = platform::soundProblem(mine + QLatin1String(sound), cache);
-        if (!why.isEmpty())
-            m_soundProblems << QStringLiteral("Il suono %1%2 non si può usare (%3): dieci suona "
-                                              "quello installato.")
-                                   .arg(mine, QLatin1String(sound), why);
+    m_soundProblems = soundProblems();
+    // Fits a 1024 x 768 screen with its frame and panel.
+    resize(1000, 680);
+    const QStringList mine = homeRegisters();
+    // A teacher with the school's server in her own settings sees it first.
+    const QString server = platform::readLabSettings().ownServer;
+    // A year of a class, or a slow server, is read with the window up, on the
+    // page the class will fill, empty until then.
+    if (!mine.isEmpty() || !server.isEmpty()) {
+        m_pages->setCurrentIndex(1);
+        m_classView->hide();
     }
-    if (const QStringList mine = homeRegisters(); !mine.isEmpty())
+    if (showing == Showing::AtOnce)
+        show();
+    if (!mine.isEmpty())
         showRegisters(mine);
     showNotice();
     refreshMenus();
-    // A teacher with the school's server in her own settings sees it first.
-    if (const QString server = platform::readLabSettings().ownServer; !server.isEmpty())
+    if (!server.isEmpty())
         showServer(server);
-    // Fits a 1024 x 768 screen with its frame and panel.
-    resize(1000, 680);
 }
 
 RegisterWindow::~RegisterWindow()
 {
     if (!m_connection.isEmpty())
         QSqlDatabase::removeDatabase(m_connection);
-}
-
-// This account's registers: its own and, on a home shared by the lab, every
-// computer's file beside it.
-QStringList RegisterWindow::homeRegisters() const
-{
-    QStringList paths = registro::registersIn(QFileInfo(m_home).path() + u'/');
-    if ((QFileInfo::exists(m_home) || QFileInfo(m_home).isSymLink()) && !paths.contains(m_home))
-        paths.prepend(m_home);
-    return paths;
 }
 
 QWidget *RegisterWindow::buildWelcome()
@@ -125,10 +138,8 @@ QWidget *RegisterWindow::buildWelcome()
     return page;
 }
 
-QWidget *RegisterWindow::buildClass()
+QWidget *RegisterWindow::buildClassRow()
 {
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
     // On the school's server: which class.
     m_classRow = new QWidget;
     auto *classLayout = new QHBoxLayout(m_classRow);
@@ -143,7 +154,14 @@ QWidget *RegisterWindow::buildClass()
     connect(m_classBox, &QComboBox::activated, this,
             [this](int index) { showClass(m_classBox->itemData(index).toString()); });
     m_classRow->hide();
-    layout->addWidget(m_classRow);
+    return m_classRow;
+}
+
+QWidget *RegisterWindow::buildClass()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(buildClassRow());
     auto *split = new QSplitter;
     m_classView = split;
     m_table = new QTableWidget(0, 5);
@@ -166,34 +184,7 @@ QWidget *RegisterWindow::buildClass()
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showChild(row); });
     split->addWidget(m_table);
 
-    auto *child = new QWidget;
-    auto *childLayout = new QVBoxLayout(child);
-    m_childName = plainLabel();
-    childLayout->addWidget(m_childName);
-    m_chart = new QChartView;
-    m_chart->setMinimumHeight(220);
-    childLayout->addWidget(m_chart, 1);
-    // Every race with its counts and how it ended: one cut short says so.
-    m_races = new QTableWidget(0, 5);
-    m_races->setObjectName(QStringLiteral("gare"));
-    m_races->setHorizontalHeaderLabels({QStringLiteral("Gara"), QStringLiteral("Esatte"),
-                                        QStringLiteral("Errate"), QStringLiteral("Totali"),
-                                        QStringLiteral("Com'è finita")});
-    m_races->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_races->verticalHeader()->hide();
-    m_races->horizontalHeader()->setStretchLastSection(true);
-    m_races->setMaximumHeight(100);
-    childLayout->addWidget(m_races);
-    childLayout->addWidget(buildSettings());
-    auto *grid = new QGridLayout;
-    for (int n = 1; n <= 9; ++n) {
-        m_facts[n - 1] = plainLabel();
-        m_facts[n - 1]->setAlignment(Qt::AlignCenter);
-        m_facts[n - 1]->setMinimumSize(110, 66);
-        grid->addWidget(m_facts[n - 1], (n - 1) / 3, (n - 1) % 3);
-    }
-    childLayout->addLayout(grid);
-    split->addWidget(child);
+    split->addWidget(buildChild());
     split->setSizes({460, 520});
     layout->addWidget(split, 1);
     return page;

@@ -24,6 +24,8 @@ namespace registroui {
 // A Sì/No question whose default and Escape answer are No: a stray Enter
 // never deletes anything.
 bool askYesNo(QWidget *parent, const QString &title, const QString &text);
+// A label for what children typed and other text never read as markup.
+QLabel *plainLabel(const QString &text = {});
 
 // The teacher's window on the class register: the class, one row per child;
 // the chosen child's races as a chart and a list, and the nine facts as a
@@ -31,8 +33,12 @@ bool askYesNo(QWidget *parent, const QString &title, const QString &text);
 class RegisterWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // When the window appears: once made (for a report, say), or at once,
+    // before the class is read, saying that it is being read.
+    enum class Showing { Later, AtOnce };
     // home: the register of this account, which the window can turn on.
-    explicit RegisterWindow(QString home, QWidget *parent = nullptr);
+    explicit RegisterWindow(QString home, QWidget *parent = nullptr,
+                            Showing showing = Showing::Later);
     ~RegisterWindow() override;
 
     // Shows these registers, merged; deletes change every one of them that can be written.
@@ -83,6 +89,8 @@ private:
     void leaveServer();
     void showChart(const registro::Child &c);
     void showNotice();
+    QWidget *buildClassRow();
+    QWidget *buildChild();
     QWidget *buildSettings();
     void storeSettings();
     QString nameCell(const registro::Child &c) const;

@@ -313,7 +313,21 @@ void TestRegisterWindow::aRaceWithoutANameIsShown()
     QTemporaryDir tmp;
     const QString path = registerWith(
         tmp.path(), {{QString(), 3, registro::Ending::Exit}, {"Bea", 4, registro::Ending::Clock}});
-    registroui::RegisterWindow window(path);
+    // Posted now, so run first while the class is read: the window is up,
+    // saying so, and takes no action yet.
+    QList<bool> whileReading;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&whileReading] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *window = qobject_cast<registroui::RegisterWindow *>(w))
+                    whileReading = {window->isVisible(),
+                                    window->findChild<QLabel *>("lettura")->isVisible(),
+                                    window->centralWidget()->isEnabled()};
+        },
+        Qt::QueuedConnection);
+    registroui::RegisterWindow window(path, nullptr, registroui::RegisterWindow::Showing::AtOnce);
+    QCOMPARE(whileReading, QList<bool>({true, true, false}));
     QCOMPARE(window.classTable()->rowCount(), 2);
     QCOMPARE(window.classTable()->item(0, 0)->text(), QString("(senza nome)"));
     // Once read, the class is there and the reading line is gone.

@@ -105,13 +105,10 @@ void RegisterWindow::showChild(int row)
         m_length->setValue(c.settings.minutes);
         m_practice->setChecked(c.settings.practice);
     }
-    // Her settings live in this account's register, where the drill reads them.
-    const bool settable = any && m_writable.contains(m_home);
+    const bool settable = any && m_unsettable.isEmpty();
     for (QWidget *w : {static_cast<QWidget *>(m_length), static_cast<QWidget *>(m_practice)}) {
         w->setEnabled(settable);
-        w->setToolTip(settable || !any ? QString()
-                                       : QStringLiteral("Si può cambiare solo nel registro di "
-                                                        "questo account."));
+        w->setToolTip(settable || !any ? QString() : m_unsettable);
     }
     for (int n = 1; n <= 9; ++n) {
         const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
@@ -215,13 +212,7 @@ void RegisterWindow::storeSettings()
         return;
     registro::Child &c = m_children[row];
     const registro::Adaptation wanted{m_length->value(), m_practice->isChecked()};
-    // Each step of the spin box is kept: the register stays open between them.
-    if (!m_settingsRegister.isOpen())
-        m_settingsRegister = registro::Register::open(m_home, registro::Access::ReadWrite);
-    registro::Register &reg = m_settingsRegister;
-    const QString why = reg.isOpen() ? reg.setAdaptation(c.name, wanted) : reg.problem();
-    if (!reg.isOpen())
-        reg = registro::Register(); // tried again at the next change
+    const QString why = m_source ? m_source->setRace(c.name, wanted) : m_unsettable;
     if (!why.isEmpty()) {
         showProblem(QStringLiteral("La gara su misura di %1 non è stata salvata: %2")
                         .arg(registro::shownName(c.name), why));

@@ -11,6 +11,9 @@
 namespace registroui {
 
 namespace {
+// Where the drill reads a child's race: the account's own register.
+const QString OnlyHere = QStringLiteral("Si può cambiare solo nel registro di questo account.");
+
 class LocalRegisters final : public ClassSource {
 public:
     LocalRegisters(QStringList paths, QString home)
@@ -39,6 +42,8 @@ public:
         loaded.children = registro::loadClass(m_paths, &loaded.problems, &unread);
         loaded.readable = unread < m_paths.size() || m_paths.isEmpty();
         loaded.changeable = !loaded.writable.isEmpty();
+        if (!loaded.writable.contains(m_home))
+            loaded.unsettable = OnlyHere;
         if (!loaded.changeable && !m_paths.isEmpty())
             loaded.unchangeable = QStringLiteral("Nessun registro aperto si può modificare: sono "
                                                  "in sola lettura o danneggiati.");
@@ -70,9 +75,22 @@ public:
         return registro::exportCsv(m_paths, csv, filter);
     }
 
+    QString setRace(const QString &name, const registro::Adaptation &race) override
+    {
+        // Each step of the spin box is kept: the register stays open between them.
+        if (!m_settings.isOpen())
+            m_settings = registro::Register::open(m_home, registro::Access::ReadWrite);
+        const QString why =
+            m_settings.isOpen() ? m_settings.setAdaptation(name, race) : m_settings.problem();
+        if (!m_settings.isOpen())
+            m_settings = registro::Register(); // tried again at the next change
+        return why;
+    }
+
 private:
     QStringList m_paths;
     QString m_home;
+    registro::Register m_settings; // open once the teacher sets a child's race
 };
 
 class SchoolClass final : public ClassSource {
@@ -99,6 +117,7 @@ public:
         if (!why.isEmpty())
             loaded.problems << QStringLiteral("Registro della scuola: %1").arg(why);
         loaded.readable = why.isEmpty();
+        loaded.unsettable = OnlyHere;
         return loaded;
     }
 
@@ -126,6 +145,8 @@ public:
     {
         return registro::server::exportCsv(m_conninfo, csv, filter, m_className);
     }
+
+    QString setRace(const QString &, const registro::Adaptation &) override { return OnlyHere; }
 
 private:
     // Each piece of work on a connection of its own, made on the thread that runs it.

@@ -22,6 +22,8 @@ struct ClassLoad {
     // Whether a child's races can be deleted here; if not, why, for the menu.
     bool changeable = true;
     QString unchangeable;
+    // Why a child's race cannot be set here, for its controls; empty when it can.
+    QString unsettable;
 };
 
 // Where the teacher's window reads a class and changes it: this account's
@@ -38,6 +40,9 @@ public:
     virtual QStringList deleteChild(const QString &name) const = 0;
     // Writes the CSV of this class; empty on success, else why.
     virtual QString exportCsv(const QString &csv, const registro::ExportFilter &filter) const = 0;
+    // Keeps the race the teacher set for a child, for her next race: empty on
+    // success, else why. A register may stay open from one step to the next.
+    virtual QString setRace(const QString &name, const registro::Adaptation &race) = 0;
 };
 
 // These registers merged; home is the account's own, which may record.

@@ -168,6 +168,8 @@ void RegisterWindow::deleteAll()
         !confirm(QStringLiteral("Ultima domanda: cancellare davvero tutto il registro? Non si "
                                 "potrà tornare indietro.")))
         return;
+    // No connection of this window outlives its file.
+    m_source.reset();
     QStringList left;
     for (const char *suffix : {"", "-wal", "-shm"}) {
         QFile file(m_home + QLatin1String(suffix));
@@ -180,7 +182,6 @@ void RegisterWindow::deleteAll()
                         .arg(left.join(QStringLiteral("; "))));
         return;
     }
-    m_source.reset();
     m_paths.clear();
     m_children.clear();
     m_writable.clear();

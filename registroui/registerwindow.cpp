@@ -199,7 +199,6 @@ void RegisterWindow::showRegisters(const QStringList &paths)
 
 bool RegisterWindow::showSource(std::unique_ptr<ClassSource> source)
 {
-    m_settingsRegister.close();
     m_source = std::move(source);
     ClassLoad loaded = loadOffThread(*m_source);
     m_children = std::move(loaded.children);
@@ -208,6 +207,7 @@ bool RegisterWindow::showSource(std::unique_ptr<ClassSource> source)
     m_recordingOn = loaded.recordingOn;
     m_changeable = loaded.changeable;
     m_unchangeable = loaded.unchangeable;
+    m_unsettable = loaded.unsettable;
     showChildren(loaded.readable);
     return loaded.readable;
 }

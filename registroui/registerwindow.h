@@ -118,9 +118,9 @@ private:
     QComboBox *m_classBox = nullptr;
     QWidget *m_classRow = nullptr;
     std::unique_ptr<ClassSource> m_source; // where the class shown comes from
-    registro::Register m_settingsRegister; // open while the teacher sets a child's race
     bool m_changeable = false;
     QString m_unchangeable;
+    QString m_unsettable; // why a child's race cannot be set in this view
     QStringList m_paths;
     QList<registro::Child> m_children;
     QStringList m_writable;     // the shown registers that can be changed

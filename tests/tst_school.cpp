@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QSettings>
+#include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -717,6 +718,9 @@ void TestSchool::teachersWindowOnTheServer()
     };
     QVERIFY(window.choose("Bea"));
     QVERIFY(!window.deleteAllAction()->isEnabled());
+    // Her race is set where the drill reads it, on the computer she plays on.
+    QVERIFY(!window.lengthBox()->isEnabled());
+    QVERIFY(window.lengthBox()->toolTip().contains("questo account"));
     window.deleteChild();
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked[0].contains("registro della scuola (classe 3A)"), qPrintable(asked[0]));

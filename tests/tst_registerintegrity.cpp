@@ -95,6 +95,7 @@ private slots:
     void raceWithoutANameIsKept();
     void upgradeSetsAsideWhatNeverGoes();
     void recentAnswersJudgeAsTheWholeHistory();
+    void raceSettingsWhileAnotherProgramWrites();
     void openSaysWhatKindOfFailure_data();
     void openSaysWhatKindOfFailure();
 };
@@ -676,6 +677,29 @@ void TestRegisterIntegrity::recentAnswersJudgeAsTheWholeHistory()
     QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).deleteChild(" bea"), 1);
 }
 
+// A race about to start reads her settings and answers at a glance, without
+// the whole-file check, while another program's race is in the journal.
+void TestRegisterIntegrity::raceSettingsWhileAnotherProgramWrites()
+{
+    QTemporaryDir tmp;
+    const QString path = registerIn(tmp.path());
+    QVERIFY(turnOn(path));
+    QCOMPARE(
+        registro::Register::open(path, registro::Access::ReadWrite).setAdaptation("Ada", {3, true}),
+        QString());
+    QProcess writer;
+    writer.start(RACEWRITER, {path, "12", "Ada"});
+    QVERIFY2(writer.waitForReadyRead(30000), writer.readAllStandardError().constData());
+    QCOMPARE(writer.readLine().trimmed(), QByteArray("12"));
+    QVERIFY(QFileInfo(path + "-wal").size() > 0);
+    const registro::RaceSettings race = registro::raceSettingsOf({path}, " ADA");
+    QCOMPARE(race.adaptation.minutes, 3);
+    QCOMPARE(race.recent.size(), 12);
+    QCOMPARE(race.recent.first().number, 1); // oldest first
+    writer.kill();
+    writer.waitForFinished();
+}
+
 void TestRegisterIntegrity::openSaysWhatKindOfFailure_data()
 {
     using registro::ErrorKind;
@@ -708,6 +732,9 @@ void TestRegisterIntegrity::openSaysWhatKindOfFailure()
     const QByteArray before = fileBytes(path);
     QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite).error().kind, forWriting);
     QCOMPARE(registro::Register::open(path, registro::Access::ReadOnly).error().kind, forReading);
+    // A race about to start reads nothing there, and the race everyone plays.
+    const registro::RaceSettings race = registro::raceSettingsOf({path}, "Ada");
+    QVERIFY(race.adaptation.standard() && race.recent.isEmpty());
     QCOMPARE(fileBytes(path), before);
 }
 

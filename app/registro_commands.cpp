@@ -47,11 +47,21 @@ QStringList homeRegisters()
     return all.isEmpty() ? QStringList{homeRegister()} : all;
 }
 
-int prepareServer(const QString &conninfo)
+int prepareServer(const QString &conninfo, const QStringList &classes, bool newPasswords)
 {
-    const registro::server::Prepared p = registro::server::prepare(conninfo);
+    const registro::server::Prepared p =
+        registro::server::prepare(conninfo, classes, newPasswords);
     if (!p.error.isEmpty())
         return refuse(QStringLiteral("server: %1").arg(p.error));
+    std::printf("# Classi della scuola: %s\n",
+                p.classes.isEmpty() ? "nessuna (aggiungerle con --classe)"
+                                    : qPrintable(p.classes.join(QStringLiteral(", "))));
+    if (p.passwordsKept) {
+        // The server keeps no copy of them: the blocks printed the first time still hold.
+        std::printf("# Le password dei due ruoli restano quelle di prima: valgono i blocchi "
+                    "stampati la prima volta. Per password nuove: --nuove-password.\n");
+        return 0;
+    }
     std::printf("# /etc/xdg/dieci/dieci.conf (per tutto il laboratorio: i bambini possono solo "
                 "aggiungere gare)\n%s\n"
                 "# ~/.config/dieci/dieci.conf (solo nell'account dell'insegnante, chmod 600)\n%s",

@@ -17,7 +17,7 @@ int refuse(const QString &line);
 QString homeRegister();
 // What the teacher reads: every computer's file of this account.
 QStringList homeRegisters();
-int prepareServer(const QString &conninfo);
+int prepareServer(const QString &conninfo, const QStringList &classes, bool newPasswords);
 int deleteOnServer(const QString &conninfo, const QString &className, const QString &name);
 // Whether the options ask for a report, which needs a QApplication.
 bool wantsReport(int argc, char *argv[]);

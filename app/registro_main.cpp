@@ -68,8 +68,14 @@ struct Options {
                        "come suo proprietario e stampa le impostazioni da copiare."),
         QStringLiteral("CONNINFO")};
     QCommandLineOption inClass{QStringLiteral("classe"),
-                               QStringLiteral("Sul server della scuola: solo la classe CLASSE."),
+                               QStringLiteral("Sul server della scuola: solo la classe CLASSE; con "
+                                              "--prepara-server: una classe della scuola (anche "
+                                              "più volte)."),
                                QStringLiteral("CLASSE")};
+    QCommandLineOption newPasswords{
+        QStringLiteral("nuove-password"),
+        QStringLiteral("Con --prepara-server: nuove password per i due ruoli (da copiare di "
+                       "nuovo su ogni computer).")};
 };
 
 int commands(QCoreApplication &app)
@@ -82,10 +88,11 @@ int commands(QCoreApplication &app)
     parser.addHelpOption();
     const Options o;
     parser.addOptions({o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor, o.length,
-                       o.practice, o.prepare, o.inClass});
+                       o.practice, o.prepare, o.inClass, o.newPasswords});
     parser.process(app);
     if (parser.isSet(o.prepare))
-        return prepareServer(parser.value(o.prepare));
+        return prepareServer(parser.value(o.prepare), parser.values(o.inClass),
+                             parser.isSet(o.newPasswords));
     // The teacher's own server; the lab's names the children's, which cannot read.
     const platform::LabSettings settings = platform::readLabSettings();
     const QString server = settings.ownServer;

@@ -64,7 +64,8 @@ int oneCopy(const QString &dir, const QString &conninfo, int copy)
 
 int senders(PgCluster &pg, int copies)
 {
-    const registro::server::Prepared p = registro::server::prepare(pg.ownerConnInfo("carico"));
+    const registro::server::Prepared p =
+        registro::server::prepare(pg.ownerConnInfo("carico"), {"C0", "C1", "C2", "C3", "C4"});
     if (!p.error.isEmpty())
         return fail(p.error);
     QTemporaryDir dir;

@@ -5,6 +5,7 @@
 #include "schema.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -25,6 +26,16 @@ using Clock = std::chrono::steady_clock;
 // How long the end of a race waits for a register that someone else holds.
 constexpr auto LockPatience = std::chrono::seconds(10);
 constexpr auto Retry = std::chrono::milliseconds(50);
+
+// 128 random bits that only this register knows: the school's server keeps
+// their hash, and adds to the race or ends it only for whoever shows them.
+QString raceSecret()
+{
+    quint32 words[4];
+    QRandomGenerator::system()->fillRange(words);
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char *>(words), sizeof words).toHex());
+}
 
 QString endingText(Ending how)
 {
@@ -217,10 +228,10 @@ RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QS
     m_sent = className.isEmpty() ? schema::sent::Never : schema::sent::No;
     // A child who typed no name still races, and her race is kept.
     m_worker->jobs.push_back(
-        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, class, sent, child) "
-                        "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        {QStringLiteral("INSERT INTO races (id, started, name, adaptation, class, sent, child, "
+                        "secret) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
          {m_race, timestamp(start), name.isNull() ? QStringLiteral("") : name, orNull(adaptation),
-          orNull(className), m_sent, childKey(name)},
+          orNull(className), m_sent, childKey(name), raceSecret()},
          {}});
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
 }

@@ -44,7 +44,7 @@ const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
     "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT, "
     "class TEXT, sent INTEGER NOT NULL DEFAULT 0, child TEXT, answered INTEGER NOT NULL DEFAULT "
-    "0, right_answers INTEGER NOT NULL DEFAULT 0)",
+    "0, right_answers INTEGER NOT NULL DEFAULT 0, secret TEXT)",
     // A child's races without reading every race: the name folded as childKey.
     "CREATE INDEX races_by_child ON races(child, started)",
     nullptr, // the answers: answersTable()

@@ -190,7 +190,10 @@ const QList<Step> &steps()
                                     "DEFAULT 0"),
                      QStringLiteral("UPDATE races SET (answered, right_answers) = (SELECT "
                                     "count(*), coalesce(sum(right <> 0), 0) FROM answers WHERE "
-                                    "answers.race = races.id)")} +
+                                    "answers.race = races.id)"),
+                     // What proves to the school's server that a race is this register's.
+                     QStringLiteral("ALTER TABLE races ADD COLUMN secret TEXT"),
+                     QStringLiteral("UPDATE races SET secret = lower(hex(randomblob(16)))")} +
              countTriggers()},
     };
     return list;

@@ -109,6 +109,11 @@ int deleteChild(const QSqlDatabase &db, const QString &className, const QString 
     if (conn.transaction() &&
         bind(QStringLiteral("INSERT INTO dieci.deleted_races SELECT id FROM dieci.races WHERE "
                             "class = ? AND child = ? ON CONFLICT DO NOTHING")) &&
+        // Her races from before the delete stay out, whichever computer
+        // sends one later; those she plays from now on start her again.
+        bind(QStringLiteral("INSERT INTO dieci.deleted_children VALUES (?, ?, localtimestamp) "
+                            "ON CONFLICT (class, child) DO UPDATE SET deleted = "
+                            "EXCLUDED.deleted")) &&
         bind(QStringLiteral("DELETE FROM dieci.races WHERE class = ? AND child = ?"))) {
         const int deleted = q.numRowsAffected();
         if (conn.commit())

@@ -25,21 +25,8 @@ QString oneLine(const QString &text)
     return line;
 }
 
-// Connects without looking for the tables: the setup makes them.
-QString open(const QString &conninfo, const QString &name)
+QStringList withDefaults(QStringList options)
 {
-    const ConnInfo info = parseConnInfo(conninfo);
-    if (!info.error.isEmpty())
-        return QStringLiteral("stringa di connessione non valida (%1)").arg(info.error);
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
-        return QStringLiteral("manca il driver PostgreSQL di Qt (pacchetto libqt6sql6-psql)");
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    db.setHostName(info.host);
-    db.setPort(info.port);
-    db.setDatabaseName(info.dbname);
-    db.setUserName(info.user);
-    db.setPassword(info.password);
-    QStringList options = info.options;
     const auto unless = [&options](const char *key, const char *option) {
         const QString prefix = QLatin1String(key) + u'=';
         if (!std::any_of(options.cbegin(), options.cend(),
@@ -55,7 +42,24 @@ QString open(const QString &conninfo, const QString &name)
     unless("options", "options='-c statement_timeout=30000 -c lock_timeout=10000 "
                       "-c client_min_messages=warning -c jit=off'");
     unless("application_name", "application_name=dieci");
-    db.setConnectOptions(options.join(u';'));
+    return options;
+}
+
+// Connects without looking for the tables: the setup makes them.
+QString open(const QString &conninfo, const QString &name)
+{
+    const ConnInfo info = parseConnInfo(conninfo);
+    if (!info.error.isEmpty())
+        return QStringLiteral("stringa di connessione non valida (%1)").arg(info.error);
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        return QStringLiteral("manca il driver PostgreSQL di Qt (pacchetto libqt6sql6-psql)");
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(info.host);
+    db.setPort(info.port);
+    db.setDatabaseName(info.dbname);
+    db.setUserName(info.user);
+    db.setPassword(info.password);
+    db.setConnectOptions(withDefaults(info.options).join(u';'));
     if (!db.open())
         return oneLine(db.lastError().databaseText());
     return {};

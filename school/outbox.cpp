@@ -32,9 +32,8 @@ QJsonValue textOrNull(const QVariant &value)
 // What the server says of the rows themselves (bad data, a broken rule, its
 // own refusal): the same rows would be refused again, unlike a lost
 // connection or a server that is shutting down.
-bool refusal(const QSqlError &error)
+bool refusal(const QString &state)
 {
-    const QString state = error.nativeErrorCode();
     return state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23")) ||
            state == QLatin1String("P0001");
 }
@@ -80,10 +79,12 @@ Outbox collect(const Register &local, const QString &computer, QString *why)
     Outbox box;
     QSqlQuery q(local.database());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation, class "
-                               "FROM races WHERE sent < 2 AND class IS NOT NULL AND (sent = 0 OR "
-                               "ending IS NOT NULL) LIMIT %1")
-                    .arg(RacesAtOnce))) {
+    if (!q.exec(
+            QStringLiteral(
+                "SELECT id, started, name, ending, record_beaten, adaptation, "
+                "class, secret FROM races WHERE sent < 2 AND class IS NOT NULL AND (sent = 0 OR "
+                "ending IS NOT NULL) LIMIT %1")
+                .arg(RacesAtOnce))) {
         *why = q.lastError().databaseText();
         return box;
     }
@@ -97,16 +98,19 @@ Outbox collect(const Register &local, const QString &computer, QString *why)
                                      {"beaten", q.value(4).toBool()},
                                      {"adaptation", textOrNull(q.value(5))},
                                      {"class", q.value(6).toString()},
-                                     {"computer", computer}});
+                                     {"computer", computer},
+                                     {"secret", textOrNull(q.value(7))}});
         box.raceMarks.append({q.value(0).toString(), q.value(3).isNull() ? 1 : 2});
     }
     // Answers go once their race is on the server: it refuses an answer
     // without one, as it does those of a race a teacher deleted.
     if (!box.races.isEmpty())
         return box;
-    if (!q.exec(QStringLiteral("SELECT a.race, a.seq, a.at, a.number, a.typed, a.right, a.ms FROM "
-                               "answers a JOIN races r ON r.id = a.race WHERE a.sent = 0 AND "
-                               "r.sent IN (1, 2) ORDER BY a.race, a.seq LIMIT %1")
+    if (!q.exec(QStringLiteral(
+                    "SELECT a.race, a.seq, a.at, a.number, a.typed, a.right, a.ms, "
+                    "r.secret FROM answers a JOIN races r ON r.id = a.race WHERE "
+                    "a.sent = 0 AND r.sent IN (1, 2) AND a.number BETWEEN 1 AND 9 ORDER BY a.race, "
+                    "a.seq LIMIT %1")
                     .arg(AnswersAtOnce))) {
         *why = q.lastError().databaseText();
         return box;
@@ -118,30 +122,31 @@ Outbox collect(const Register &local, const QString &computer, QString *why)
                                        {"number", q.value(3).toInt()},
                                        {"typed", q.value(4).toString()},
                                        {"correct", q.value(5).toBool()},
-                                       {"ms", q.value(6).toLongLong()}});
+                                       {"ms", q.value(6).toLongLong()},
+                                       {"secret", textOrNull(q.value(7))}});
         box.answerKeys.append({q.value(0).toString(), q.value(1).toInt()});
     }
     return box;
 }
 
-Delivery deliver(const QSqlDatabase &server, const Outbox &outbox)
+Delivery deliver(server::Pq &server, const Outbox &outbox)
 {
-    QSqlDatabase db = server;
-    QSqlQuery q(db);
-    const auto call = [&q](const char *function, const QJsonArray &rows) {
+    const auto call = [&server](const char *sql, const QJsonArray &rows) {
         if (rows.isEmpty())
-            return true;
-        q.prepare(QStringLiteral("SELECT dieci.%1(CAST(? AS json))").arg(QLatin1String(function)));
-        q.addBindValue(QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
-        return q.exec();
+            return server::Pq::Reply{};
+        return server.exec(sql, {QJsonDocument(rows).toJson(QJsonDocument::Compact)});
     };
-    if (!db.transaction())
-        return {server::errorLine(db.lastError())};
-    if (call("add_races", outbox.races) && call("add_answers", outbox.answers) && db.commit())
+    server::Pq::Reply reply = server.exec("BEGIN");
+    if (reply.why.isEmpty())
+        reply = call("SELECT dieci.add_races($1::json)", outbox.races);
+    if (reply.why.isEmpty())
+        reply = call("SELECT dieci.add_answers($1::json)", outbox.answers);
+    if (reply.why.isEmpty())
+        reply = server.exec("COMMIT");
+    if (reply.why.isEmpty())
         return {};
-    const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
-    db.rollback();
-    return {server::errorLine(error), refusal(error)};
+    server.exec("ROLLBACK");
+    return {reply.why, refusal(reply.state)};
 }
 
 QString mark(const Register &local, const Outbox &outbox)

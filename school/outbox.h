@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "pq.h"
 #include "register.h"
 
 #include <QJsonArray>
@@ -39,8 +40,9 @@ struct Delivery {
     bool refused = false;
 };
 // Adds the outbox on the server in one transaction; a row already there is
-// left as it is, so sending twice adds nothing.
-Delivery deliver(const QSqlDatabase &server, const Outbox &outbox);
+// left as it is, so sending twice adds nothing. A race of a class the school
+// has not declared is not refused: it waits, like a server that is down.
+Delivery deliver(server::Pq &server, const Outbox &outbox);
 // Marks the outbox sent, once the server has committed it.
 QString mark(const Register &local, const Outbox &outbox);
 // Sets a race the server refused aside with its answers, so that it no longer

@@ -42,6 +42,8 @@ struct Sender::State {
     quint64 ended = 0;   // the last round that ended
     std::thread thread;
     bool joined = false; // by the owner's thread only
+    // Stops the statement the thread waits on, when it is let go.
+    std::shared_ptr<server::Pq::Canceller> canceller;
 
     // Why a round stopped. The register's own problems are the drill's
     // writer's to tell (a register being made is one, for a moment); only
@@ -52,7 +54,7 @@ struct Sender::State {
     };
 
     // One round: every unsent row, batch by batch. No failure when all is sent.
-    std::optional<Failure> round(Register &local, const QString &server, bool &connected)
+    std::optional<Failure> round(Register &local, std::unique_ptr<server::Pq> &server)
     {
         if (!local.isOpen()) {
             if (!QFileInfo::exists(path))
@@ -64,12 +66,15 @@ struct Sender::State {
                 return Failure{why.text};
             }
         }
-        if (!connected) {
-            if (QString why = server::connect(conninfo, server); !why.isEmpty()) {
-                QSqlDatabase::removeDatabase(server);
+        if (!server) {
+            server = server::Pq::children(conninfo);
+            if (!server->ok()) {
+                const QString why = server->error();
+                server.reset();
                 return Failure{why, true};
             }
-            connected = true;
+            const std::lock_guard lock(mutex);
+            canceller = server->canceller();
         }
         for (;;) {
             {
@@ -85,34 +90,31 @@ struct Sender::State {
             }
             if (box.empty())
                 return {};
-            const sending::Delivery delivery = sending::deliver(database(server), box);
+            const sending::Delivery delivery = sending::deliver(*server, box);
             std::optional<Failure> failure;
             if (delivery.refused)
-                failure = raceByRace(local, server, box);
+                failure = raceByRace(local, *server, box);
             else if (!delivery.why.isEmpty())
                 failure = Failure{delivery.why, true};
             else if (why = sending::mark(local, box); !why.isEmpty())
                 failure = Failure{why};
             if (failure) {
-                dropAfter(*failure, local, server, connected);
+                dropAfter(*failure, local, server);
                 return failure;
             }
         }
     }
 
-    static QSqlDatabase database(const QString &connection)
-    {
-        return QSqlDatabase::database(connection, false);
-    }
-
     // After a failure, what is not to be trusted is opened afresh next time.
-    static void dropAfter(const Failure &failure, Register &local, const QString &server,
-                          bool &connected)
+    void dropAfter(const Failure &failure, Register &local, std::unique_ptr<server::Pq> &server)
     {
         if (failure.server) {
             // This connection may be half dead.
-            connected = false;
-            QSqlDatabase::removeDatabase(server);
+            {
+                const std::lock_guard lock(mutex);
+                canceller.reset();
+            }
+            server.reset();
         } else {
             local.close();
         }
@@ -120,12 +122,12 @@ struct Sender::State {
 
     // The server refused something in the outbox: each race goes on its own,
     // and the one it refuses is set aside rather than holding back the rest.
-    static std::optional<Failure> raceByRace(Register &local, const QString &server,
+    static std::optional<Failure> raceByRace(Register &local, server::Pq &server,
                                              const Outbox &box)
     {
         for (const QString &race : box.raceIds()) {
             const Outbox one = box.only(race);
-            const sending::Delivery delivery = sending::deliver(database(server), one);
+            const sending::Delivery delivery = sending::deliver(server, one);
             QString why;
             if (delivery.refused)
                 why = sending::setAside(local, race, delivery.why);
@@ -141,8 +143,7 @@ struct Sender::State {
 
     void run()
     {
-        const QString server = schema::newConnectionName();
-        bool connected = false;
+        std::unique_ptr<server::Pq> server;
         Register local;
         auto pause = std::chrono::duration_cast<Clock::duration>(FirstPause);
         Clock::time_point retryAt = Clock::time_point::max();
@@ -161,7 +162,7 @@ struct Sender::State {
                 poked = false;
                 ++started;
             }
-            const std::optional<Failure> failure = round(local, server, connected);
+            const std::optional<Failure> failure = round(local, server);
             std::unique_lock lock(mutex);
             if (!failure) {
                 sent = !poked;
@@ -185,7 +186,11 @@ struct Sender::State {
                 break;
         }
         local.close();
-        QSqlDatabase::removeDatabase(server);
+        {
+            const std::lock_guard lock(mutex);
+            canceller.reset();
+        }
+        server.reset();
         const std::lock_guard lock(mutex);
         done = true;
         settled.notify_all();
@@ -211,6 +216,8 @@ Sender::~Sender()
     // A round stops between two batches; one held by the network is let go.
     const bool done =
         m_state->settled.wait_for(lock, StopPatience, [this] { return m_state->done; });
+    if (!done && m_state->canceller)
+        m_state->canceller->cancel();
     lock.unlock();
     if (!done) {
         m_state->thread.detach();
@@ -263,6 +270,8 @@ bool Sender::finish(std::chrono::milliseconds patience)
         // Held by a server that does not answer: the thread is let go, and
         // what it did not send waits in the register for the next run.
         m_state->stop = true;
+        if (m_state->canceller)
+            m_state->canceller->cancel();
         lock.unlock();
         m_state->thread.detach();
         return false;

@@ -13,7 +13,10 @@
 // adds races to it, the teachers read it.
 namespace registro::server {
 
-inline constexpr int ServerVersion = 1;
+inline constexpr int ServerVersion = 2;
+// How many lab computers may be connected at once, all with the children's
+// role: the rest of the server's connections stay for the teachers.
+inline constexpr int ChildrenConnections = 50;
 
 // A libpq connection string, "key=value ..." or a postgresql:// URI, in parts.
 struct ConnInfo {
@@ -39,15 +42,21 @@ QString connInfoText(const ConnInfo &info);
 QString connect(const QString &conninfo, const QString &name);
 
 // Makes or brings up to date the tables, functions and two roles in the
-// database that ownerConninfo reaches as its owner. Safe to run again: the
-// passwords made the first time are kept. On success the two settings blocks
-// to print (the lab's and the teacher's); else error says why.
+// database that ownerConninfo reaches as its owner, and declares classes (a
+// race of an undeclared class waits on its computer). Safe to run again: the
+// roles keep their passwords, of which the server keeps no copy, unless
+// newPasswords asks for new ones. On success the two settings blocks to print
+// (the lab's and the teacher's), which hold passwords only when they were
+// made now, and every class declared; else error says why.
 struct Prepared {
     QString labBlock;
     QString teacherBlock;
+    bool passwordsKept = false;
+    QStringList classes;
     QString error;
 };
-Prepared prepare(const QString &ownerConninfo);
+Prepared prepare(const QString &ownerConninfo, const QStringList &classes = {},
+                 bool newPasswords = false);
 
 // What the teacher's window shows, computed by the server. Each takes an
 // open connection and leaves why empty on success.

@@ -12,6 +12,14 @@ inline constexpr int RecentAnswers = 20;
 // SQLSTATEs: the schema or the table is not there.
 inline const QStringList Missing = {"3F000", "42P01"};
 
+// The statements that make or bring up to date the school's tables and the
+// functions the children's role adds through.
+const QStringList &schemaStatements();
+
+// The options every connection takes unless the connection string sets
+// them: timeouts that let go of a server that does not answer, and no JIT.
+QStringList withDefaults(QStringList options);
+
 // A server's message on one line.
 QString oneLine(const QString &text);
 // Connects without looking for the tables: the setup makes them. Empty on

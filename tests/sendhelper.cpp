@@ -7,7 +7,6 @@
 #include "server.h"
 
 #include <QCoreApplication>
-#include <QSqlDatabase>
 
 #include <cstdio>
 #include <unistd.h>
@@ -23,10 +22,11 @@ int main(int argc, char *argv[])
     const registro::Outbox box =
         why.isEmpty() ? registro::sending::collect(local, QStringLiteral("pc-helper"), &why)
                       : registro::Outbox{};
+    const auto server = registro::server::Pq::children(QString::fromLocal8Bit(argv[2]));
     if (why.isEmpty())
-        why = registro::server::connect(QString::fromLocal8Bit(argv[2]), QStringLiteral("s"));
+        why = server->error();
     if (why.isEmpty())
-        why = registro::sending::deliver(QSqlDatabase::database(QStringLiteral("s")), box).why;
+        why = registro::sending::deliver(*server, box).why;
     if (!why.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return 1;

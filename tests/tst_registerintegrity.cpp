@@ -605,7 +605,7 @@ void TestRegisterIntegrity::upgradeSetsAsideWhatNeverGoes()
         RawWriter v3(path);
         for (const char *sql :
              {"DROP TRIGGER answers_counted", "DROP TRIGGER answers_uncounted",
-              "ALTER TABLE races DROP COLUMN answered",
+              "ALTER TABLE races DROP COLUMN answered", "ALTER TABLE races DROP COLUMN secret",
               "ALTER TABLE races DROP COLUMN right_answers", "DROP INDEX races_by_child",
               "ALTER TABLE races DROP COLUMN child",
               "CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
@@ -633,6 +633,9 @@ void TestRegisterIntegrity::upgradeSetsAsideWhatNeverGoes()
     QCOMPARE(ask(path, "SELECT group_concat(id || ':' || answered || ':' || right_answers, ' ') "
                        "FROM races"),
              QString("old:2:1 new:1:1"));
+    // Each race with a secret of its own, for the school's server.
+    QCOMPARE(ask(path, "SELECT count(DISTINCT secret) FROM races WHERE length(secret) = 32"),
+             QString("2"));
     QCOMPARE(ask(path, "SELECT count(*) FROM sqlite_master WHERE name = 'answers_unsent'"),
              QString("0"));
     QCOMPARE(QDir(tmp.path()).entryList({"registro.sqlite.*"}, QDir::Files),

@@ -108,7 +108,7 @@ private slots:
     void sharedHomeNewestSettingWins_data();
     void sharedHomeNewestSettingWins();
 
-    void preparingTwiceKeepsTheLines();
+    void preparingTwiceKeepsThePasswords();
     void childrensRoleCanOnlyAdd_data();
     void childrensRoleCanOnlyAdd();
     void badServerKeepsEverythingLocal_data();
@@ -124,7 +124,7 @@ private slots:
 
 private:
     bool needServer();
-    QString prepared(const QString &db);
+    QString prepared(const QString &db, QString *teacher = nullptr);
 
     PgCluster m_pg;
     QString m_pgProblem;
@@ -141,7 +141,8 @@ void TestSchool::initTestCase()
     m_pgProblem = m_pg.start();
     QVERIFY2(m_pgProblem.isEmpty(), qPrintable(m_pgProblem));
     QVERIFY(QSqlDatabase::isDriverAvailable("QPSQL"));
-    const registro::server::Prepared p = registro::server::prepare(m_pg.ownerConnInfo("scuola"));
+    const registro::server::Prepared p =
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {"3A", "4B"});
     QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
     m_lab = p.labBlock;
     m_teacher = p.teacherBlock;
@@ -160,12 +161,16 @@ bool TestSchool::needServer()
     return true;
 }
 
-// A fresh database prepared for dieci; its children's connection string.
-QString TestSchool::prepared(const QString &db)
+// A fresh database prepared for dieci, with the classes the tests play in;
+// its children's connection string, and the teacher's if asked.
+QString TestSchool::prepared(const QString &db, QString *teacher)
 {
-    const registro::server::Prepared p = registro::server::prepare(m_pg.ownerConnInfo(db));
+    const registro::server::Prepared p =
+        registro::server::prepare(m_pg.ownerConnInfo(db), {"3A", "4B"});
     if (!p.error.isEmpty())
         qWarning("%s", qPrintable(p.error));
+    if (teacher)
+        *teacher = roleConnInfo(p.teacherBlock);
     return roleConnInfo(p.labBlock);
 }
 
@@ -369,16 +374,21 @@ void TestSchool::sharedHomeNewestSettingWins()
     QCOMPARE(klass[0].settings.minutes, clock.mid(3, 2).toInt());
 }
 
-void TestSchool::preparingTwiceKeepsTheLines()
+void TestSchool::preparingTwiceKeepsThePasswords()
 {
     if (!needServer())
         QSKIP(qPrintable(m_pgProblem));
     QVERIFY(m_lab.startsWith("[registro]\nattivo=true\nserver=\""));
+    // Run again, it declares one more class and keeps the passwords, of
+    // which the server has no copy: the lines printed the first time hold.
     const registro::server::Prepared again =
-        registro::server::prepare(m_pg.ownerConnInfo("scuola"));
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {" 5C "});
     QCOMPARE(again.error, QString());
-    QCOMPARE(again.labBlock, m_lab);
-    QCOMPARE(again.teacherBlock, m_teacher);
+    QVERIFY(again.passwordsKept);
+    QCOMPARE(again.classes, QStringList({"3A", "4B", "5C"}));
+    QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM pg_catalog.pg_tables WHERE schemaname = "
+                                 "'dieci' AND tablename = 'passwords'"),
+             QString("0"));
     // The printed blocks, pasted into the two files, are read back whole.
     writeSettings(labFile(), m_lab);
     writeSettings(ownFile(), m_teacher);
@@ -401,7 +411,6 @@ void TestSchool::childrensRoleCanOnlyAdd_data()
     QTest::addColumn<QString>("sql");
     QTest::newRow("read races") << "SELECT name FROM dieci.races";
     QTest::newRow("read answers") << "SELECT count(*) FROM dieci.answers";
-    QTest::newRow("read the passwords") << "SELECT password FROM dieci.passwords";
     QTest::newRow("delete") << "DELETE FROM dieci.races";
     QTest::newRow("change") << "UPDATE dieci.answers SET correct = true";
     QTest::newRow("insert around the functions")
@@ -592,7 +601,8 @@ void TestSchool::teacherReadsAndDeletesOnTheServer()
 {
     if (!needServer())
         QSKIP(qPrintable(m_pgProblem));
-    const QString children = prepared("classi");
+    QString teacher;
+    const QString children = prepared("classi", &teacher);
     QTemporaryDir tmp;
     const QString path = tmp.path() + "/registro.sqlite";
     recordRace(path, "Ada", "3A", 8);
@@ -600,8 +610,6 @@ void TestSchool::teacherReadsAndDeletesOnTheServer()
     recordRace(path, "Bea", "3A", 2);
     recordRace(path, "Ada", "4B", 1);
     registro::Sender(path, children, "pc-01").sendNow(30s);
-    const QString teacher =
-        roleConnInfo(registro::server::prepare(m_pg.ownerConnInfo("classi")).teacherBlock);
     QCOMPARE(registro::server::connect(teacher, "docente"), QString());
     {
         const QSqlDatabase db = QSqlDatabase::database("docente");
@@ -638,14 +646,13 @@ void TestSchool::exportFromTheServerAgreesWithTheRegister()
 {
     if (!needServer())
         QSKIP(qPrintable(m_pgProblem));
-    const QString children = prepared("esporta");
+    QString teacher;
+    const QString children = prepared("esporta", &teacher);
     QTemporaryDir tmp;
     const QString path = tmp.path() + "/registro.sqlite";
     recordRace(path, "=Ada;\"1\"", "3A", 5);
     recordRace(path, "Bea", "3A", 3, false);
     QVERIFY(registro::Sender(path, children, "pc-01").sendNow(30s));
-    const QString teacher =
-        roleConnInfo(registro::server::prepare(m_pg.ownerConnInfo("esporta")).teacherBlock);
     const QString local = tmp.path() + "/locale.csv", remote = tmp.path() + "/server.csv";
     QCOMPARE(registro::exportCsv(path, local), QString());
     QCOMPARE(registro::server::exportCsv(teacher, remote, {}, "3A"), QString());
@@ -666,15 +673,14 @@ void TestSchool::teachersWindowOnTheServer()
 {
     if (!needServer())
         QSKIP(qPrintable(m_pgProblem));
-    const QString children = prepared("finestra");
+    QString teacher;
+    const QString children = prepared("finestra", &teacher);
     QTemporaryDir tmp;
     const QString path = tmp.path() + "/registro.sqlite";
     recordRace(path, "Ada", "3A", 6);
     recordRace(path, "Bea", "3A", 2);
     recordRace(path, "Ciro", "4B", 3);
     QVERIFY(registro::Sender(path, children, "pc-01").sendNow(30s));
-    const QString teacher =
-        roleConnInfo(registro::server::prepare(m_pg.ownerConnInfo("finestra")).teacherBlock);
 
     // A wrong password: said in the notice; this account's register stays shown.
     registro::server::ConnInfo wrong = registro::server::parseConnInfo(teacher);

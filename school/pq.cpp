@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pq.h"
+
+#include "server.h"
+#include "serverdetail.h"
+
+#include <libpq-fe.h>
+
+namespace registro::server {
+
+Pq::Pq(const QString &conninfo)
+{
+    ConnInfo info = parseConnInfo(conninfo);
+    if (!info.error.isEmpty()) {
+        m_error = QStringLiteral("stringa di connessione non valida (%1)").arg(info.error);
+        return;
+    }
+    info.options = detail::withDefaults(info.options);
+    m_conn = PQconnectdb(connInfoText(info).toUtf8().constData());
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        m_error = detail::oneLine(QString::fromUtf8(PQerrorMessage(m_conn)));
+        return;
+    }
+    const std::lock_guard lock(m_canceller->m_mutex);
+    m_canceller->m_cancel = PQgetCancel(m_conn);
+}
+
+Pq::~Pq()
+{
+    {
+        const std::lock_guard lock(m_canceller->m_mutex);
+        if (m_canceller->m_cancel)
+            PQfreeCancel(std::exchange(m_canceller->m_cancel, nullptr));
+    }
+    PQfinish(m_conn);
+}
+
+Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
+{
+    if (!ok())
+        return {m_error, {}, {}};
+    QList<const char *> values;
+    for (const QByteArray &p : params)
+        values << p.constData();
+    PGresult *result = PQexecParams(m_conn, sql, int(values.size()), nullptr, values.constData(),
+                                    nullptr, nullptr, 0);
+    Reply reply;
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const char *message = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+        reply.why = detail::oneLine(QString::fromUtf8(message ? message : PQerrorMessage(m_conn)));
+        const char *state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+        reply.state = QString::fromLatin1(state ? state : "");
+        if (reply.why.isEmpty())
+            reply.why = QStringLiteral("il server non risponde");
+    } else if (PQntuples(result) > 0 && PQnfields(result) > 0) {
+        reply.value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+    }
+    PQclear(result);
+    return reply;
+}
+
+void Pq::Canceller::cancel()
+{
+    const std::lock_guard lock(m_mutex);
+    char why[256];
+    if (m_cancel)
+        PQcancel(m_cancel, why, sizeof why);
+}
+
+std::unique_ptr<Pq> Pq::children(const QString &conninfo)
+{
+    auto pq = std::make_unique<Pq>(conninfo);
+    if (!pq->ok())
+        return pq;
+    const Pq::Reply version = pq->exec("SELECT value FROM dieci.info WHERE key = 'version'");
+    QString &why = pq->m_error;
+    if (detail::Missing.contains(version.state) || (version.why.isEmpty() && version.value.isEmpty()))
+        why = QStringLiteral("il database non ha le tabelle di dieci (vanno preparate con "
+                             "dieci-registro --prepara-server)");
+    else if (!version.why.isEmpty())
+        why = version.why;
+    else if (version.value.toInt() > ServerVersion)
+        why = QStringLiteral("tabelle di una versione più recente di dieci");
+    return pq;
+}
+
+} // namespace registro::server

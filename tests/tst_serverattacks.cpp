@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A child with a terminal on a lab computer: the children's role and its
+// password are hers. What she tries against a real private PostgreSQL is
+// refused, and what the school's server holds stays what children played.
+#include "pgcluster.h"
+#include "pq.h"
+#include "recorder.h"
+#include "registertest.h"
+#include "sender.h"
+#include "server.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+QString roleConnInfo(const QString &block)
+{
+    return block.section("server=\"", 1).section('"', 0, 0);
+}
+
+// What the server holds, as the owner reads it: any change shows.
+const char *const Everything =
+    "SELECT md5(coalesce((SELECT string_agg(concat_ws(',', id, class, child, name, started, "
+    "ending, record_beaten, secret), ';' ORDER BY id) FROM dieci.races), '') || "
+    "coalesce((SELECT string_agg(concat_ws(',', race, seq, number, typed, correct, ms), ';' "
+    "ORDER BY race, seq) FROM dieci.answers), '') || coalesce((SELECT string_agg(name, ',') "
+    "FROM dieci.classes), ''))";
+
+QByteArray raceJson(const QString &id, const QString &secret, const QString &className,
+                    const QString &ending = "null", const QString &name = "Ada")
+{
+    return QStringLiteral("[{\"id\":\"%1\",\"secret\":\"%2\",\"class\":\"%3\",\"child\":\"ada\","
+                          "\"name\":\"%4\",\"started\":\"2026-12-07T09:00:00\",\"ending\":%5}]")
+        .arg(id, secret, className, name, ending)
+        .toUtf8();
+}
+
+QByteArray answerJson(const QString &race, const QString &secret, int number, int seq = 90)
+{
+    return QStringLiteral("[{\"race\":\"%1\",\"secret\":\"%2\",\"seq\":%3,\"at\":\"2026-12-07T09:"
+                          "00:30\",\"number\":%4,\"typed\":\"5\",\"correct\":true,\"ms\":900}]")
+        .arg(race, secret)
+        .arg(seq)
+        .arg(number)
+        .toUtf8();
+}
+} // namespace
+
+class TestServerAttacks : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void childrensRoleIsRefused_data();
+    void childrensRoleIsRefused();
+    void sendingShowsNoValue();
+    void deletedChildStaysDeleted();
+
+private:
+    PgCluster m_pg;
+    QString m_problem;
+    QString m_children, m_teacher;
+    QTemporaryDir m_tmp;
+    QString m_race, m_secret; // a real race on the server, not yet ended
+};
+
+void TestServerAttacks::initTestCase()
+{
+    if (!QFileInfo::exists(PgCluster::binDir() + "/initdb"))
+        QSKIP("PostgreSQL 15 is not installed: the server's cases are skipped");
+    m_problem = m_pg.start();
+    QVERIFY2(m_problem.isEmpty(), qPrintable(m_problem));
+    const registro::server::Prepared p =
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {"3A"});
+    QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
+    m_children = roleConnInfo(p.labBlock);
+    m_teacher = roleConnInfo(p.teacherBlock);
+    const QString path = m_tmp.filePath("registro.sqlite");
+    registro::RecorderOptions options;
+    options.className = "3A";
+    options.create = true;
+    const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
+    registro::RaceRecorder race(path, start, "Ada", {}, std::move(options));
+    race.answer(start.addSecs(1), 3, "7", true, 900);
+    race.finish();
+    QVERIFY(registro::Sender(path, m_children, "pc-01").sendNow(30s));
+    m_race = ask(path, "SELECT id FROM races");
+    m_secret = ask(path, "SELECT secret FROM races");
+    QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.answers"), QString("1"));
+}
+
+void TestServerAttacks::childrensRoleIsRefused_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("param");   // {race}, {secret} stand for the real race's
+    QTest::addColumn<QString>("refusal"); // a part of the error; empty: nothing added
+    const QString wrong = QString(32, u'0');
+    QTest::newRow("read races") << "SELECT name FROM dieci.races"
+                                << ""
+                                << "permission denied";
+    QTest::newRow("read answers") << "SELECT count(*) FROM dieci.answers"
+                                  << ""
+                                  << "permission denied";
+    QTest::newRow("read classes") << "SELECT name FROM dieci.classes"
+                                  << ""
+                                  << "permission denied";
+    QTest::newRow("change around the functions") << "UPDATE dieci.answers SET correct = true"
+                                                 << ""
+                                                 << "permission denied";
+    QTest::newRow("temporary table") << "CREATE TEMP TABLE t (x int)"
+                                     << ""
+                                     << "permission denied";
+    QTest::newRow("a table of her own") << "CREATE TABLE public.t (x int)"
+                                        << ""
+                                        << "permission denied";
+    QTest::newRow("a schema of her own") << "CREATE SCHEMA mio"
+                                         << ""
+                                         << "permission denied";
+    QTest::newRow("answers without the secret")
+        << "SELECT dieci.add_answers($1::json)" << QString(answerJson("{race}", wrong, 3)) << "";
+    QTest::newRow("an ending without the secret")
+        << "SELECT dieci.add_races($1::json)"
+        << QString(raceJson("{race}", wrong, "3A", "\"fine\"")) << "";
+    QTest::newRow("a forged ending") << "SELECT dieci.add_races($1::json)"
+                                     << QString(raceJson("0b0e5f8e-8f0e-4c53-9d3c-7c35550f0001",
+                                                         wrong, "3A", "\"<h1>RIMANDATO</h1>\""))
+                                     << "fine della gara non valida";
+    QTest::newRow("an answer out of range")
+        << "SELECT dieci.add_answers($1::json)" << QString(answerJson("{race}", "{secret}", 10))
+        << "risposta non valida";
+    QTest::newRow("an undeclared class") << "SELECT dieci.add_races($1::json)"
+                                         << QString(raceJson("0b0e5f8e-8f0e-4c53-9d3c-7c35550f0002",
+                                                             wrong, "5B", "null", "Maestra Rossi"))
+                                         << "non è tra quelle della scuola";
+    QTest::newRow("a control character in the name")
+        << "SELECT dieci.add_races($1::json)"
+        << QString(raceJson("0b0e5f8e-8f0e-4c53-9d3c-7c35550f0003", wrong, "3A", "null",
+                            "Ada\\u001b[2J"))
+        << "nome non valido";
+    QString batch = "[";
+    for (int i = 0; i < 201; ++i)
+        batch +=
+            QString(
+                raceJson(QStringLiteral("0b0e5f8e-8f0e-4c53-9d3c-%1").arg(i, 12, 10, QChar('0')),
+                         wrong, "3A"))
+                .mid(1)
+                .chopped(1) +
+            (i < 200 ? "," : "]");
+    QTest::newRow("a batch over the limit")
+        << "SELECT dieci.add_races($1::json)" << batch << "troppe gare";
+}
+
+void TestServerAttacks::childrensRoleIsRefused()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, param);
+    QFETCH(QString, refusal);
+    const QString before = m_pg.psql("scuola", Everything);
+    registro::server::Pq pq(m_children);
+    QVERIFY2(pq.ok(), qPrintable(pq.error()));
+    QList<QByteArray> params;
+    if (!param.isEmpty())
+        params << param.replace("{race}", m_race).replace("{secret}", m_secret).toUtf8();
+    const registro::server::Pq::Reply reply = pq.exec(sql.toUtf8().constData(), params);
+    if (refusal.isEmpty())
+        QCOMPARE(reply.value, QString("0"));
+    else
+        QVERIFY2(reply.why.contains(refusal), qPrintable(reply.why));
+    QCOMPARE(m_pg.psql("scuola", Everything), before);
+}
+
+// Another lab computer watching every session of the children's role while
+// a race is sent sees the statement, never a name, a class or an id.
+void TestServerAttacks::sendingShowsNoValue()
+{
+    const QString path = m_tmp.filePath("secondo.sqlite");
+    registro::RecorderOptions options;
+    options.className = "3A";
+    options.create = true;
+    {
+        registro::RaceRecorder race(path, QDateTime(QDate(2026, 12, 7), QTime(10, 0)),
+                                    "Giulia Rossi", {}, std::move(options));
+        race.finish();
+    }
+    // The owner holds the table: the send waits in plain sight.
+    registro::server::Pq owner(m_pg.ownerConnInfo("scuola"));
+    QVERIFY(owner.exec("BEGIN").why.isEmpty());
+    QVERIFY(owner.exec("LOCK dieci.races IN EXCLUSIVE MODE").why.isEmpty());
+    registro::server::Pq watcher(m_children);
+    QVERIFY(watcher.ok());
+    const char *waiting = "SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+                          "AND usename = current_user";
+    registro::Sender sender(path, m_children, "pc-02");
+    sender.poke();
+    QTRY_COMPARE_WITH_TIMEOUT(watcher.exec(waiting).value, QString("1"), 30000);
+    const QString seen =
+        watcher
+            .exec("SELECT string_agg(query, ' | ') FROM pg_stat_activity WHERE usename = "
+                  "current_user AND pid <> pg_backend_pid()")
+            .value;
+    QVERIFY2(seen.contains("dieci.add_races($1::json)"), qPrintable(seen));
+    for (const QString &secret :
+         {QString("Giulia"), QString("3A"), ask(path, "SELECT id FROM races")})
+        QVERIFY2(!seen.contains(secret), qPrintable(seen));
+    QVERIFY(owner.exec("ROLLBACK").why.isEmpty());
+    QVERIFY(sender.sendNow(30s));
+}
+
+// Deleting a child is final for what she played before it, whenever a
+// computer that was offline sends it; what she plays later is hers again.
+void TestServerAttacks::deletedChildStaysDeleted()
+{
+    const QString path = m_tmp.filePath("offline.sqlite");
+    const auto play = [&path](const QDateTime &start) {
+        registro::RecorderOptions options;
+        options.className = "3A";
+        options.create = true;
+        registro::RaceRecorder race(path, start, "Elena", {}, std::move(options));
+        race.answer(start.addSecs(1), 4, "6", true, 800);
+        race.end(registro::Ending::Clock, false);
+    };
+    const QDateTime now = QDateTime::currentDateTime();
+    play(now.addSecs(-3600));
+    QCOMPARE(registro::server::connect(m_teacher, "docente"), QString());
+    QString why;
+    QCOMPARE(registro::server::deleteChild(QSqlDatabase::database("docente"), "3A", "Elena", &why),
+             0);
+    QSqlDatabase::removeDatabase("docente");
+    QCOMPARE(why, QString());
+    QVERIFY(registro::Sender(path, m_children, "pc-03").sendNow(30s));
+    QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.races WHERE child = 'elena'"),
+             QString("0"));
+    play(now.addSecs(120));
+    QVERIFY(registro::Sender(path, m_children, "pc-03").sendNow(30s));
+    QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.races WHERE child = 'elena'"),
+             QString("1"));
+}
+
+QTEST_GUILESS_MAIN(TestServerAttacks)
+#include "tst_serverattacks.moc"

@@ -92,10 +92,15 @@ QString childPage(const registro::Child &c)
                     .arg(registro::fromTimestamp(race.started).toString("dd/MM/yyyy HH:mm"))
                     .arg(race.right)
                     .arg(race.wrong)
-                    .arg(race.ending);
+                    .arg(race.ending.toHtmlEscaped());
     return html + QStringLiteral("</table>");
 }
 } // namespace
+
+QString reportHtml(const QList<registro::Child> &children, const registro::Child *chosen)
+{
+    return classPage(children) + (chosen ? childPage(*chosen) : QString());
+}
 
 void printReport(QPrinter &printer, const QList<registro::Child> &children,
                  const registro::Child *chosen, const QImage &chart)
@@ -103,7 +108,7 @@ void printReport(QPrinter &printer, const QList<registro::Child> &children,
     QTextDocument report;
     report.setDefaultStyleSheet(QStringLiteral("th { background: #eeeeee; }"));
     report.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("grafico")), chart);
-    report.setHtml(classPage(children) + (chosen ? childPage(*chosen) : QString()));
+    report.setHtml(reportHtml(children, chosen));
     printer.setDocName(QStringLiteral("Registro di dieci"));
     report.print(&printer);
 }

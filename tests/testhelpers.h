@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -35,4 +36,27 @@ inline bool putFile(const QString &path, const QByteArray &bytes)
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A CSV line's fields as a spreadsheet splits them: on ';' outside quotes
+// (the quotes kept).
+inline QStringList csvFields(const QString &line)
+{
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == u'"')
+            quoted = !quoted;
+        if (c == u';' && !quoted)
+            fields << QString();
+        else
+            fields.last() += c;
+    }
+    return fields;
+}
+
+// Whether a spreadsheet would read the field as a formula.
+inline bool formula(const QString &field)
+{
+    return !field.isEmpty() && QStringLiteral("=+-@").contains(field.front());
 }

@@ -7,6 +7,7 @@
 #include "register.h"
 #include "registertest.h"
 #include "registerwindow.h"
+#include "report.h"
 #include "summaries.h"
 #include "testhelpers.h"
 
@@ -83,6 +84,7 @@ private slots:
     void exportIsWhatTheWindowShows();
     void settingsAreKeptAtOnce();
     void aRaceWithoutANameIsShown();
+    void whatAChildWroteStaysText();
 };
 
 void TestRegisterWindow::deletes_data()
@@ -338,6 +340,41 @@ void TestRegisterWindow::aRaceWithoutANameIsShown()
     window.lengthBox()->setValue(3); // each step kept at once
     window.lengthBox()->setValue(4);
     QCOMPARE(registro::raceSettingsOf({path}, "bea").adaptation.minutes, 4);
+}
+
+// A child can write anything into her account's register: the report and
+// the export show it as text, never as markup or a formula.
+void TestRegisterWindow::whatAChildWroteStaysText()
+{
+    QTemporaryDir tmp;
+    const QString link = "=HYPERLINK(\"http://x\";\"clic\")";
+    const QString path = registerWith(tmp.path(), {{link, 2, registro::Ending::Clock},
+                                                   {"<b>Bea</b>", 3, registro::Ending::Exit}});
+    {
+        RawWriter child(path);
+        QVERIFY(child.run("UPDATE races SET ending = '<h1>RIMANDATO</h1><!--' WHERE name = "
+                          "'<b>Bea</b>'"));
+        QVERIFY(child.run("UPDATE races SET ending = '=HYPERLINK(\"http://x\";\"clic\")' "
+                          "WHERE name <> '<b>Bea</b>'"));
+        QVERIFY(child.run("UPDATE answers SET typed = '@SUM(1)', number = '+1', ms = '-2'"));
+    }
+    QStringList problems;
+    const QList<registro::Child> children = registro::loadClass({path}, &problems);
+    QCOMPARE(children.size(), 2);
+    const registro::Child &bea = children[0].name == link ? children[1] : children[0];
+    const QString html = registroui::reportHtml(children, &bea);
+    QVERIFY(!html.contains("<h1>RIMANDATO") && !html.contains("<b>Bea"));
+    QVERIFY(html.contains("&lt;h1&gt;RIMANDATO") && html.contains("&lt;b&gt;Bea"));
+    const QString csv = tmp.filePath("classe.csv");
+    QCOMPARE(registro::exportCsv(path, csv), QString());
+    const QStringList lines = QString::fromUtf8(fileBytes(csv)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + 10);
+    for (const QString &line : lines.mid(1)) {
+        const QStringList fields = csvFields(line);
+        QCOMPARE(fields.size(), 9);
+        for (const QString &field : fields)
+            QVERIFY2(!formula(field), qPrintable(line));
+    }
 }
 
 QTEST_MAIN(TestRegisterWindow)

@@ -8,6 +8,7 @@
 #include "registertest.h"
 #include "sender.h"
 #include "server.h"
+#include "testhelpers.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -59,6 +60,7 @@ private slots:
     void childrensRoleIsRefused();
     void sendingShowsNoValue();
     void deletedChildStaysDeleted();
+    void exportShowsNamesAsText();
 
 private:
     PgCluster m_pg;
@@ -238,6 +240,35 @@ void TestServerAttacks::deletedChildStaysDeleted()
     QVERIFY(registro::Sender(path, m_children, "pc-03").sendNow(30s));
     QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.races WHERE child = 'elena'"),
              QString("1"));
+}
+
+// A name the server takes (it is only text) reaches the teacher's
+// spreadsheet as text: no formula, no shifted column.
+void TestServerAttacks::exportShowsNamesAsText()
+{
+    const QString path = m_tmp.filePath("formula.sqlite");
+    registro::RecorderOptions options;
+    options.className = "3A";
+    options.create = true;
+    {
+        const QDateTime start(QDate(2026, 12, 7), QTime(11, 0));
+        registro::RaceRecorder race(path, start, "=HYPERLINK(\"http://x\";\"clic\")", {},
+                                    std::move(options));
+        race.answer(start.addSecs(1), 2, "8", true, 700);
+        race.end(registro::Ending::Exit, false);
+    }
+    QVERIFY(registro::Sender(path, m_children, "pc-04").sendNow(30s));
+    const QString csv = m_tmp.filePath("scuola.csv");
+    QCOMPARE(registro::server::exportCsv(m_teacher, csv, {}, "3A"), QString());
+    const QStringList lines = QString::fromUtf8(fileBytes(csv)).split("\r\n", Qt::SkipEmptyParts);
+    QVERIFY(lines.size() > 1);
+    for (const QString &line : lines.mid(1)) {
+        const QStringList fields = csvFields(line);
+        QCOMPARE(fields.size(), 10);
+        QCOMPARE(fields.last(), QString("3A"));
+        for (const QString &field : fields)
+            QVERIFY2(!formula(field), qPrintable(line));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestServerAttacks)

@@ -109,6 +109,7 @@ private slots:
     void sharedHomeNewestSettingWins();
 
     void preparingTwiceKeepsThePasswords();
+    void upgradesAnOlderServer();
     void childrensRoleCanOnlyAdd_data();
     void childrensRoleCanOnlyAdd();
     void badServerKeepsEverythingLocal_data();
@@ -404,6 +405,28 @@ void TestSchool::preparingTwiceKeepsThePasswords()
     const QString bare = roleConnInfo(m_teacher).replace("dbname=scuola", "dbname=vuoto");
     QVERIFY(registro::server::connect(bare, "vuoto").contains("--prepara-server"));
     QSqlDatabase::removeDatabase("vuoto");
+}
+
+// The first version kept the passwords in clear and took races of any class:
+// its classes become the school's, and the passwords leave the database.
+void TestSchool::upgradesAnOlderServer()
+{
+    if (!needServer())
+        QSKIP(qPrintable(m_pgProblem));
+    prepared("vecchia");
+    const QString older =
+        m_pg.psql("vecchia", "CREATE TABLE dieci.passwords (role text PRIMARY KEY, password "
+                             "text); INSERT INTO dieci.passwords VALUES ('vecchia_alunni', "
+                             "'in chiaro'); INSERT INTO dieci.races (id, class, child, name, "
+                             "started) VALUES (gen_random_uuid(), '2C', 'ugo', 'Ugo', now()); "
+                             "UPDATE dieci.info SET value = '1' WHERE key = 'version'");
+    QVERIFY2(!older.contains("ERROR"), qPrintable(older));
+    const registro::server::Prepared p = registro::server::prepare(m_pg.ownerConnInfo("vecchia"));
+    QCOMPARE(p.error, QString());
+    QCOMPARE(p.classes, QStringList({"2C", "3A", "4B"}));
+    QCOMPARE(m_pg.psql("vecchia", "SELECT to_regclass('dieci.passwords') IS NULL, value FROM "
+                                  "dieci.info WHERE key = 'version'"),
+             QString("t|%1").arg(registro::server::ServerVersion));
 }
 
 void TestSchool::childrensRoleCanOnlyAdd_data()

@@ -61,6 +61,7 @@ private slots:
     void sendingShowsNoValue();
     void deletedChildStaysDeleted();
     void exportShowsNamesAsText();
+    void undeclaredClassWaits();
 
 private:
     PgCluster m_pg;
@@ -269,6 +270,39 @@ void TestServerAttacks::exportShowsNamesAsText()
         for (const QString &field : fields)
             QVERIFY2(!formula(field), qPrintable(line));
     }
+}
+
+// A PC set up with a class the school has not declared keeps its races, says
+// so once, and sends them as soon as the class is there.
+void TestServerAttacks::undeclaredClassWaits()
+{
+    const QString path = m_tmp.filePath("5B.sqlite");
+    registro::RecorderOptions options;
+    options.className = "5B";
+    options.create = true;
+    {
+        const QDateTime start(QDate(2026, 12, 7), QTime(12, 0));
+        registro::RaceRecorder race(path, start, "Dario", {}, std::move(options));
+        race.answer(start.addSecs(1), 5, "5", true, 600);
+        race.end(registro::Ending::Clock, false);
+    }
+    StderrCapture err;
+    {
+        registro::Sender sender(path, m_children, "pc-05");
+        QVERIFY(!sender.sendNow(30s));
+        QVERIFY(!sender.sendNow(30s));
+    }
+    const QString said = QString::fromUtf8(err.text());
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(said.contains("la classe 5B non è tra quelle della scuola"), qPrintable(said));
+    QCOMPARE(ask(path, "SELECT sent FROM races"), QString("0"));
+    const registro::server::Prepared p =
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {"5B"});
+    QCOMPARE(p.error, QString());
+    QVERIFY(registro::Sender(path, m_children, "pc-05").sendNow(30s));
+    QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.answers a JOIN dieci.races r ON "
+                                 "r.id = a.race WHERE r.class = '5B'"),
+             QString("1"));
 }
 
 QTEST_GUILESS_MAIN(TestServerAttacks)

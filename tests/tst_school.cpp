@@ -9,6 +9,7 @@
 #include "registertest.h"
 #include "registerwindow.h"
 #include "school.h"
+#include "schooltest.h"
 #include "sender.h"
 #include "server.h"
 
@@ -56,25 +57,6 @@ void writeSettings(const QString &path, const QString &text)
         QVERIFY(putFile(path, text.toUtf8()));
 }
 
-// Plays a race into the register at path through the drill's own recorder.
-void recordRace(const QString &path, const QString &name, const QString &className, int answers,
-                bool ended = true)
-{
-    registro::RecorderOptions options;
-    options.className = className;
-    options.create = true;
-    // Each race a minute after the last, as they were played.
-    static int minute = 0;
-    const QDateTime start(QDate(2026, 12, 7), QTime(9, ++minute % 60));
-    registro::RaceRecorder race(path, start, name, {}, std::move(options));
-    for (int i = 1; i <= answers; ++i)
-        race.answer(start.addSecs(i), i % 9 + 1, QString::number(10 - (i % 9 + 1)), i % 4 != 0,
-                    700 + i);
-    if (ended)
-        race.end(registro::Ending::Clock, false);
-    race.finish();
-}
-
 // What the server holds: answers, distinct (race, seq) keys, races, races ended.
 QString serverCounts(const PgCluster &pg, const QString &db)
 {
@@ -84,11 +66,6 @@ QString serverCounts(const PgCluster &pg, const QString &db)
                    "dieci.races) || '/' || (SELECT count(ending) FROM dieci.races)");
 }
 
-QString roleConnInfo(const QString &block)
-{
-    const QString line = block.section("server=\"", 1).section('"', 0, 0);
-    return line;
-}
 } // namespace
 
 class TestSchool : public QObject {

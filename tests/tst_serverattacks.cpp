@@ -4,8 +4,8 @@
 // refused, and what the school's server holds stays what children played.
 #include "pgcluster.h"
 #include "pq.h"
-#include "recorder.h"
 #include "registertest.h"
+#include "schooltest.h"
 #include "sender.h"
 #include "server.h"
 #include "testhelpers.h"
@@ -19,11 +19,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-QString roleConnInfo(const QString &block)
-{
-    return block.section("server=\"", 1).section('"', 0, 0);
-}
-
 // What the server holds, as the owner reads it: any change shows.
 const char *const Everything =
     "SELECT md5(coalesce((SELECT string_agg(concat_ws(',', id, class, child, name, started, "
@@ -83,13 +78,7 @@ void TestServerAttacks::initTestCase()
     m_children = roleConnInfo(p.labBlock);
     m_teacher = roleConnInfo(p.teacherBlock);
     const QString path = m_tmp.filePath("registro.sqlite");
-    registro::RecorderOptions options;
-    options.className = "3A";
-    options.create = true;
-    const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
-    registro::RaceRecorder race(path, start, "Ada", {}, std::move(options));
-    race.answer(start.addSecs(1), 3, "7", true, 900);
-    race.finish();
+    recordRace(path, "Ada", "3A", 1, false);
     QVERIFY(registro::Sender(path, m_children, "pc-01").sendNow(30s));
     m_race = ask(path, "SELECT id FROM races");
     m_secret = ask(path, "SELECT secret FROM races");
@@ -181,14 +170,7 @@ void TestServerAttacks::childrensRoleIsRefused()
 void TestServerAttacks::sendingShowsNoValue()
 {
     const QString path = m_tmp.filePath("secondo.sqlite");
-    registro::RecorderOptions options;
-    options.className = "3A";
-    options.create = true;
-    {
-        registro::RaceRecorder race(path, QDateTime(QDate(2026, 12, 7), QTime(10, 0)),
-                                    "Giulia Rossi", {}, std::move(options));
-        race.finish();
-    }
+    recordRace(path, "Giulia Rossi", "3A", 0, false);
     // The owner holds the table: the send waits in plain sight.
     registro::server::Pq owner(m_pg.ownerConnInfo("scuola"));
     QVERIFY(owner.exec("BEGIN").why.isEmpty());
@@ -218,16 +200,8 @@ void TestServerAttacks::sendingShowsNoValue()
 void TestServerAttacks::deletedChildStaysDeleted()
 {
     const QString path = m_tmp.filePath("offline.sqlite");
-    const auto play = [&path](const QDateTime &start) {
-        registro::RecorderOptions options;
-        options.className = "3A";
-        options.create = true;
-        registro::RaceRecorder race(path, start, "Elena", {}, std::move(options));
-        race.answer(start.addSecs(1), 4, "6", true, 800);
-        race.end(registro::Ending::Clock, false);
-    };
     const QDateTime now = QDateTime::currentDateTime();
-    play(now.addSecs(-3600));
+    recordRace(path, "Elena", "3A", 1, true, now.addSecs(-3600));
     QCOMPARE(registro::server::connect(m_teacher, "docente"), QString());
     QString why;
     QCOMPARE(registro::server::deleteChild(QSqlDatabase::database("docente"), "3A", "Elena", &why),
@@ -237,7 +211,7 @@ void TestServerAttacks::deletedChildStaysDeleted()
     QVERIFY(registro::Sender(path, m_children, "pc-03").sendNow(30s));
     QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.races WHERE child = 'elena'"),
              QString("0"));
-    play(now.addSecs(120));
+    recordRace(path, "Elena", "3A", 1, true, now.addSecs(120));
     QVERIFY(registro::Sender(path, m_children, "pc-03").sendNow(30s));
     QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.races WHERE child = 'elena'"),
              QString("1"));
@@ -248,16 +222,7 @@ void TestServerAttacks::deletedChildStaysDeleted()
 void TestServerAttacks::exportShowsNamesAsText()
 {
     const QString path = m_tmp.filePath("formula.sqlite");
-    registro::RecorderOptions options;
-    options.className = "3A";
-    options.create = true;
-    {
-        const QDateTime start(QDate(2026, 12, 7), QTime(11, 0));
-        registro::RaceRecorder race(path, start, "=HYPERLINK(\"http://x\";\"clic\")", {},
-                                    std::move(options));
-        race.answer(start.addSecs(1), 2, "8", true, 700);
-        race.end(registro::Ending::Exit, false);
-    }
+    recordRace(path, "=HYPERLINK(\"http://x\";\"clic\")", "3A", 1);
     QVERIFY(registro::Sender(path, m_children, "pc-04").sendNow(30s));
     const QString csv = m_tmp.filePath("scuola.csv");
     QCOMPARE(registro::server::exportCsv(m_teacher, csv, {}, "3A"), QString());
@@ -277,15 +242,7 @@ void TestServerAttacks::exportShowsNamesAsText()
 void TestServerAttacks::undeclaredClassWaits()
 {
     const QString path = m_tmp.filePath("5B.sqlite");
-    registro::RecorderOptions options;
-    options.className = "5B";
-    options.create = true;
-    {
-        const QDateTime start(QDate(2026, 12, 7), QTime(12, 0));
-        registro::RaceRecorder race(path, start, "Dario", {}, std::move(options));
-        race.answer(start.addSecs(1), 5, "5", true, 600);
-        race.end(registro::Ending::Clock, false);
-    }
+    recordRace(path, "Dario", "5B", 1);
     StderrCapture err;
     {
         registro::Sender sender(path, m_children, "pc-05");

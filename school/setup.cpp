@@ -86,7 +86,11 @@ QStringList grants(const QSqlDatabase &db, const QString &database, const QStrin
             QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.add_races(json), "
                            "dieci.add_answers(json) TO %1")
                 .arg(c),
-            QStringLiteral("ALTER ROLE %1 CONNECTION LIMIT %2").arg(c).arg(ChildrenConnections),
+            // Once: a school that raised it keeps its own.
+            QStringLiteral("DO $d$ BEGIN IF (SELECT rolconnlimit FROM pg_roles WHERE rolname = "
+                           "%1) = -1 THEN ALTER ROLE %2 CONNECTION LIMIT %3; END IF; END $d$")
+                .arg(literal(db, children), c)
+                .arg(ChildrenConnections),
             QStringLiteral("ALTER ROLE %1 SET statement_timeout = '10s'").arg(c),
             QStringLiteral("ALTER ROLE %1 SET idle_in_transaction_session_timeout = '60s'").arg(c),
             QStringLiteral("GRANT SELECT, DELETE ON dieci.races, dieci.answers TO %1").arg(t),

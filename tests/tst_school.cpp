@@ -401,9 +401,16 @@ void TestSchool::upgradesAnOlderServer()
     const registro::server::Prepared p = registro::server::prepare(m_pg.ownerConnInfo("vecchia"));
     QCOMPARE(p.error, QString());
     QCOMPARE(p.classes, QStringList({"2C", "3A", "4B"}));
+    // A limit the school raised by hand stays.
+    QVERIFY(
+        !m_pg.psql("vecchia", "ALTER ROLE vecchia_alunni CONNECTION LIMIT 120").contains("ERROR"));
+    QCOMPARE(registro::server::prepare(m_pg.ownerConnInfo("vecchia")).error, QString());
     QCOMPARE(m_pg.psql("vecchia", "SELECT to_regclass('dieci.passwords') IS NULL, value FROM "
                                   "dieci.info WHERE key = 'version'"),
              QString("t|%1").arg(registro::server::ServerVersion));
+    QCOMPARE(
+        m_pg.psql("vecchia", "SELECT rolconnlimit FROM pg_roles WHERE rolname = 'vecchia_alunni'"),
+        QString("120"));
 }
 
 void TestSchool::childrensRoleCanOnlyAdd_data()

@@ -74,20 +74,15 @@ Outbox Outbox::only(const QString &race) const
 
 namespace sending {
 
-Outbox collect(const Register &local, const QString &computer, QString *why)
+namespace {
+// The races the server lacks, or lacks the ending of.
+QString collectRaces(QSqlQuery &q, const QString &computer, Outbox &box)
 {
-    Outbox box;
-    QSqlQuery q(local.database());
-    q.setForwardOnly(true);
-    if (!q.exec(
-            QStringLiteral(
-                "SELECT id, started, name, ending, record_beaten, adaptation, "
-                "class, secret FROM races WHERE sent < 2 AND class IS NOT NULL AND (sent = 0 OR "
-                "ending IS NOT NULL) LIMIT %1")
-                .arg(RacesAtOnce))) {
-        *why = q.lastError().databaseText();
-        return box;
-    }
+    if (!q.exec(QStringLiteral("SELECT id, started, name, ending, record_beaten, adaptation, "
+                               "class, secret FROM races WHERE sent < 2 AND class IS NOT NULL AND "
+                               "(sent = 0 OR ending IS NOT NULL) LIMIT %1")
+                    .arg(RacesAtOnce)))
+        return q.lastError().databaseText();
     while (q.next()) {
         const QString name = q.value(2).toString();
         box.races.append(QJsonObject{{"id", q.value(0).toString()},
@@ -102,19 +97,19 @@ Outbox collect(const Register &local, const QString &computer, QString *why)
                                      {"secret", textOrNull(q.value(7))}});
         box.raceMarks.append({q.value(0).toString(), q.value(3).isNull() ? 1 : 2});
     }
-    // Answers go once their race is on the server: it refuses an answer
-    // without one, as it does those of a race a teacher deleted.
-    if (!box.races.isEmpty())
-        return box;
-    if (!q.exec(QStringLiteral(
-                    "SELECT a.race, a.seq, a.at, a.number, a.typed, a.right, a.ms, "
-                    "r.secret FROM answers a JOIN races r ON r.id = a.race WHERE "
-                    "a.sent = 0 AND r.sent IN (1, 2) AND a.number BETWEEN 1 AND 9 ORDER BY a.race, "
-                    "a.seq LIMIT %1")
-                    .arg(AnswersAtOnce))) {
-        *why = q.lastError().databaseText();
-        return box;
-    }
+    return {};
+}
+
+// The answers the server lacks, of races it has. One judged before any
+// question was asked has no number the server takes: it stays here.
+QString collectAnswers(QSqlQuery &q, Outbox &box)
+{
+    if (!q.exec(QStringLiteral("SELECT a.race, a.seq, a.at, a.number, a.typed, a.right, a.ms, "
+                               "r.secret FROM answers a JOIN races r ON r.id = a.race WHERE "
+                               "a.sent = 0 AND r.sent IN (1, 2) AND a.number BETWEEN 1 AND 9 "
+                               "ORDER BY a.race, a.seq LIMIT %1")
+                    .arg(AnswersAtOnce)))
+        return q.lastError().databaseText();
     while (q.next()) {
         box.answers.append(QJsonObject{{"race", q.value(0).toString()},
                                        {"seq", q.value(1).toInt()},
@@ -126,6 +121,20 @@ Outbox collect(const Register &local, const QString &computer, QString *why)
                                        {"secret", textOrNull(q.value(7))}});
         box.answerKeys.append({q.value(0).toString(), q.value(1).toInt()});
     }
+    return {};
+}
+} // namespace
+
+Outbox collect(const Register &local, const QString &computer, QString *why)
+{
+    Outbox box;
+    QSqlQuery q(local.database());
+    q.setForwardOnly(true);
+    *why = collectRaces(q, computer, box);
+    // Answers go once their race is on the server: it refuses an answer
+    // without one, as it does those of a race a teacher deleted.
+    if (why->isEmpty() && box.races.isEmpty())
+        *why = collectAnswers(q, box);
     return box;
 }
 

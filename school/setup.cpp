@@ -64,9 +64,9 @@ QString makeRole(QSqlQuery &q, const QSqlDatabase &db, const QString &role, bool
     if (exists && !rotate)
         return {};
     *password = newPassword();
-    if (!q.exec(QStringLiteral("%1 ROLE %2 LOGIN NOINHERIT PASSWORD %3")
-                    .arg(exists ? "ALTER" : "CREATE", identifier(db, role),
-                         literal(db, *password))))
+    if (!q.exec(
+            QStringLiteral("%1 ROLE %2 LOGIN NOINHERIT PASSWORD %3")
+                .arg(exists ? "ALTER" : "CREATE", identifier(db, role), literal(db, *password))))
         return errorOf(q);
     return {};
 }
@@ -103,69 +103,90 @@ QStringList grants(const QSqlDatabase &db, const QString &database, const QStrin
 }
 } // namespace
 
+namespace {
+// One set-up's connection: after the first failure nothing more runs.
+struct Session {
+    explicit Session(const QSqlDatabase &database) : db(database), q(db) {}
+    QSqlDatabase db;
+    QSqlQuery q;
+    QString error;
+
+    bool run(const QString &sql)
+    {
+        if (!error.isEmpty())
+            return false;
+        if (q.exec(sql))
+            return true;
+        error = errorOf(q);
+        return false;
+    }
+};
+
+// This version's tables, checked not to be a later one's, and the classes.
+void makeTables(Session &s, const QStringList &classes)
+{
+    if (s.run(QStringLiteral("SELECT to_regclass('dieci.info') IS NOT NULL")) && s.q.next() &&
+        s.q.value(0).toBool() &&
+        s.run(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) && s.q.next() &&
+        s.q.value(0).toInt() > ServerVersion)
+        s.error = QStringLiteral("tabelle di una versione più recente di dieci");
+    for (const QString &statement : detail::schemaStatements())
+        s.run(statement);
+    for (const QString &className : classes) {
+        s.q.prepare(QStringLiteral("INSERT INTO dieci.classes VALUES (?) ON CONFLICT DO NOTHING"));
+        s.q.addBindValue(className.trimmed());
+        if (s.error.isEmpty() && !s.q.exec())
+            s.error = errorOf(s.q);
+    }
+}
+
+// The two settings blocks, from the owner's connection string.
+void writeBlocks(Prepared &result, const QString &ownerConninfo, const QString (&roles)[2],
+                 const QString (&passwords)[2])
+{
+    const ConnInfo owner = parseConnInfo(ownerConninfo);
+    const auto settingsFor = [&owner](const QString &role, const QString &password) {
+        ConnInfo info = owner;
+        info.user = role;
+        info.password = password;
+        return QStringLiteral("server=\"%1\"\n").arg(connInfoText(info));
+    };
+    result.passwordsKept = passwords[0].isEmpty() && passwords[1].isEmpty();
+    result.labBlock =
+        QStringLiteral("[registro]\nattivo=true\n") + settingsFor(roles[0], passwords[0]);
+    result.teacherBlock = QStringLiteral("[registro]\n") + settingsFor(roles[1], passwords[1]);
+}
+} // namespace
+
 Prepared prepare(const QString &ownerConninfo, const QStringList &classes, bool newPasswords)
 {
     Prepared result;
     const QString name = QStringLiteral("dieci-prepara");
-    {
-        result.error = detail::open(ownerConninfo, name);
-        if (!result.error.isEmpty()) {
-            QSqlDatabase::removeDatabase(name);
-            return result;
-        }
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        QSqlQuery q(db);
-        const auto run = [&](const QString &sql) {
-            if (!result.error.isEmpty())
-                return false;
-            if (q.exec(sql))
-                return true;
-            result.error = errorOf(q);
-            return false;
-        };
+    result.error = detail::open(ownerConninfo, name);
+    if (result.error.isEmpty()) {
+        Session s(QSqlDatabase::database(name, false));
         // Two setups at once would race for the roles: one waits for the other.
-        run(QStringLiteral("BEGIN"));
-        run(QStringLiteral("SELECT pg_advisory_xact_lock(4469656369)"));
-        if (run(QStringLiteral("SELECT to_regclass('dieci.info') IS NOT NULL")) && q.next() &&
-            q.value(0).toBool() &&
-            run(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) && q.next() &&
-            q.value(0).toInt() > ServerVersion)
-            result.error = QStringLiteral("tabelle di una versione più recente di dieci");
-        for (const QString &statement : detail::schemaStatements())
-            run(statement);
-        for (const QString &className : classes) {
-            q.prepare(QStringLiteral("INSERT INTO dieci.classes VALUES (?) ON CONFLICT DO NOTHING"));
-            q.addBindValue(className.trimmed());
-            if (result.error.isEmpty() && !q.exec())
-                result.error = errorOf(q);
-        }
+        s.run(QStringLiteral("BEGIN"));
+        s.run(QStringLiteral("SELECT pg_advisory_xact_lock(4469656369)"));
+        makeTables(s, classes);
         QString database;
-        if (run(QStringLiteral("SELECT current_database()")) && q.next())
-            database = q.value(0).toString();
+        if (s.run(QStringLiteral("SELECT current_database()")) && s.q.next())
+            database = s.q.value(0).toString();
         const QString roles[2] = {roleName(database, "alunni"), roleName(database, "docenti")};
         QString passwords[2];
-        for (int r = 0; r < 2 && result.error.isEmpty(); ++r)
-            result.error = makeRole(q, db, roles[r], newPasswords, &passwords[r]);
-        QStringList rights = grants(db, database, roles[0], roles[1]);
+        for (int r = 0; r < 2 && s.error.isEmpty(); ++r)
+            s.error = makeRole(s.q, s.db, roles[r], newPasswords, &passwords[r]);
+        QStringList rights = grants(s.db, database, roles[0], roles[1]);
         rights << QStringLiteral("COMMIT");
         for (const QString &right : rights)
-            run(right);
-        if (!result.error.isEmpty())
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        if (run(QStringLiteral("SELECT string_agg(name, ' ' ORDER BY name) FROM dieci.classes")) &&
-            q.next())
-            result.classes = q.value(0).toString().split(u' ', Qt::SkipEmptyParts);
-        result.passwordsKept = passwords[0].isEmpty() && passwords[1].isEmpty();
-        const ConnInfo owner = parseConnInfo(ownerConninfo);
-        const auto settingsFor = [&owner](const QString &role, const QString &password) {
-            ConnInfo info = owner;
-            info.user = role;
-            info.password = password;
-            return QStringLiteral("server=\"%1\"\n").arg(connInfoText(info));
-        };
-        result.labBlock =
-            QStringLiteral("[registro]\nattivo=true\n") + settingsFor(roles[0], passwords[0]);
-        result.teacherBlock = QStringLiteral("[registro]\n") + settingsFor(roles[1], passwords[1]);
+            s.run(right);
+        if (!s.error.isEmpty())
+            QSqlQuery(s.db).exec(QStringLiteral("ROLLBACK"));
+        if (s.run(QStringLiteral("SELECT name FROM dieci.classes ORDER BY name")))
+            while (s.q.next())
+                result.classes << s.q.value(0).toString();
+        result.error = s.error;
+        writeBlocks(result, ownerConninfo, roles, passwords);
     }
     QSqlDatabase::removeDatabase(name);
     return result;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <memory>
@@ -16,14 +17,30 @@
 namespace platform {
 
 namespace {
-// Nothing from the system file falls through into the account's: each is
-// judged on its own, and the account's wins where both say something.
-std::unique_ptr<QSettings> settingsOf(QSettings::Scope scope)
+// One settings file, judged on its own: the more important file wins where
+// two say something. Never through Qt's scopes: a scoped object reads the
+// lab's file too, and Qt's shared cache of it would then hide that file's
+// format errors from the next reader.
+std::unique_ptr<QSettings> settingsAt(const QString &path)
 {
-    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, scope,
-                                                QStringLiteral("dieci"), QStringLiteral("dieci"));
-    settings->setFallbacksEnabled(false);
-    return settings;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+// The lab's file in every folder of XDG_CONFIG_DIRS, least important first.
+// Qt reads only the first folder, and a desktop may put its own there
+// (Plasma's ~/.config/kdedefaults): the lab's file would be silently ignored.
+QStringList systemFiles()
+{
+    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (dirs.trimmed().isEmpty())
+        dirs = QStringLiteral("/etc/xdg");
+    QStringList files;
+    for (const QString &dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        const QString file = QDir(dir).filePath(QStringLiteral("dieci/dieci.conf"));
+        if (QDir::isAbsolutePath(dir) && !files.contains(file))
+            files.prepend(file);
+    }
+    return files;
 }
 
 QString usable(const QSettings &settings)
@@ -70,8 +87,11 @@ LabSettings readLabSettings()
 {
     LabSettings lab;
     lab.className = loginName();
-    for (const QSettings::Scope scope : {QSettings::SystemScope, QSettings::UserScope}) {
-        const auto settings = settingsOf(scope);
+    const QString own = ownSettingsPath();
+    QStringList files = systemFiles();
+    files << own;
+    for (const QString &file : files) {
+        const auto settings = settingsAt(file);
         if (const QString why = usable(*settings); !why.isEmpty()) {
             lab.problems
                 << QStringLiteral("%1: %2; impostazioni ignorate").arg(settings->fileName(), why);
@@ -89,7 +109,7 @@ LabSettings readLabSettings()
         if (!className.isEmpty())
             lab.className = className;
         text("registro/server", &lab.server);
-        if (scope == QSettings::UserScope)
+        if (file == own)
             text("registro/server", &lab.ownServer);
         text("suoni/cartella", &lab.soundFolder);
     }
@@ -98,12 +118,13 @@ LabSettings readLabSettings()
 
 QString ownSettingsPath()
 {
-    return settingsOf(QSettings::UserScope)->fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/dieci/dieci.conf");
 }
 
 QString storeOwnServer(const QString &conninfo)
 {
-    const auto settings = settingsOf(QSettings::UserScope);
+    const auto settings = settingsAt(ownSettingsPath());
     if (const QString why = usable(*settings); !why.isEmpty())
         return QStringLiteral("%1: %2").arg(settings->fileName(), why);
     const QString path = settings->fileName();

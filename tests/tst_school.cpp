@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSqlDatabase>
@@ -214,6 +215,11 @@ void TestSchool::labSettingsAndTheAccountsOwn_data()
     QTest::newRow("malformed own file, the lab's stands") << "[registro]\nclasse=3A\n"
                                                           << "[registro\nclasse=4B\n"
                                                           << "0|3A|||0|1";
+    // A desktop's own folder first in XDG_CONFIG_DIRS (Plasma's kdedefaults):
+    // the lab's file behind it still counts, under what the first one says.
+    QTest::newRow("behind a desktop's folder")
+        << "[registro]\nattivo=true\nclasse=3A\nserver=\"host=s user=alunni\"\n"
+        << QString() << "1|4C|host=s user=alunni||0|0";
 }
 
 void TestSchool::labSettingsAndTheAccountsOwn()
@@ -225,6 +231,13 @@ void TestSchool::labSettingsAndTheAccountsOwn()
     const QString pad = "\n#" + QString(QTest::currentDataTag()).replace(' ', '_') + "\n";
     writeSettings(labFile(), lab.isNull() ? lab : lab + pad);
     writeSettings(ownFile(), own.isNull() ? own : own + pad);
+    const QByteArray labDirs = qgetenv("XDG_CONFIG_DIRS");
+    const QString desktop = configRoot() + "/kdedefaults";
+    if (QByteArray(QTest::currentDataTag()).startsWith("behind")) {
+        writeSettings(desktop + "/dieci/dieci.conf", "[registro]\nclasse=4C\n");
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(desktop) + ':' + labDirs);
+    }
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_DIRS", labDirs); });
     StderrCapture err;
     const platform::LabSettings s = platform::readLabSettings();
     const QString said = err.text();

@@ -47,10 +47,11 @@ QStringList homeRegisters()
     return all.isEmpty() ? QStringList{homeRegister()} : all;
 }
 
-int prepareServer(const QString &conninfo, const QStringList &classes, bool newPasswords)
+int prepareServer(const QString &conninfo, const registro::server::LabAddress &address,
+                  const QStringList &classes, bool newPasswords)
 {
     const registro::server::Prepared p =
-        registro::server::prepare(conninfo, classes, newPasswords);
+        registro::server::prepare(conninfo, address, classes, newPasswords);
     if (!p.error.isEmpty())
         return refuse(QStringLiteral("server: %1").arg(p.error));
     std::printf("# Classi della scuola: %s\n",
@@ -62,6 +63,10 @@ int prepareServer(const QString &conninfo, const QStringList &classes, bool newP
                     "stampati la prima volta. Per password nuove: --nuove-password.\n");
         return 0;
     }
+    if (address.verifyTls)
+        std::printf("# Su ogni computer, accanto alle impostazioni: %s, una copia del certificato "
+                    "del server (quello di ssl_cert_file)\n",
+                    registro::server::CertificatePath);
     std::printf("# /etc/xdg/dieci/dieci.conf (per tutto il laboratorio: i bambini possono solo "
                 "aggiungere gare)\n%s\n"
                 "# ~/.config/dieci/dieci.conf (solo nell'account dell'insegnante, chmod 600)\n%s",

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "server.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -17,7 +19,8 @@ int refuse(const QString &line);
 QString homeRegister();
 // What the teacher reads: every computer's file of this account.
 QStringList homeRegisters();
-int prepareServer(const QString &conninfo, const QStringList &classes, bool newPasswords);
+int prepareServer(const QString &conninfo, const registro::server::LabAddress &address,
+                  const QStringList &classes, bool newPasswords);
 int deleteOnServer(const QString &conninfo, const QString &className, const QString &name);
 // Whether the options ask for a report, which needs a QApplication.
 bool wantsReport(int argc, char *argv[]);

@@ -72,11 +72,39 @@ struct Options {
                                               "--prepara-server: una classe della scuola (anche "
                                               "più volte)."),
                                QStringLiteral("CLASSE")};
+    QCommandLineOption address{
+        QStringLiteral("indirizzo"),
+        QStringLiteral("Con --prepara-server: il nome (e la porta, NOME:PORTA) con cui i computer "
+                       "del laboratorio raggiungono il server."),
+        QStringLiteral("NOME")};
+    QCommandLineOption noTls{
+        QStringLiteral("senza-tls"),
+        QStringLiteral("Con --prepara-server: impostazioni senza TLS, solo per prove su una rete "
+                       "di cui ci si fida.")};
     QCommandLineOption newPasswords{
         QStringLiteral("nuove-password"),
         QStringLiteral("Con --prepara-server: nuove password per i due ruoli (da copiare di "
                        "nuovo su ogni computer).")};
 };
+
+// --prepara-server, with where the lab's computers find the server.
+int prepare(const QCommandLineParser &parser, const Options &o)
+{
+    registro::server::LabAddress lab;
+    lab.host = parser.value(o.address).trimmed();
+    // NOME:PORTA, unless the name is an IPv6 address of its own.
+    if (const qsizetype colon = lab.host.lastIndexOf(u':');
+        colon > 0 && lab.host.count(u':') == 1) {
+        bool number = false;
+        lab.port = lab.host.mid(colon + 1).toInt(&number);
+        if (!number || lab.port < 1 || lab.port > 65535)
+            return refuse(QStringLiteral("--indirizzo %1: porta non valida").arg(lab.host));
+        lab.host.truncate(colon);
+    }
+    lab.verifyTls = !parser.isSet(o.noTls);
+    return prepareServer(parser.value(o.prepare), lab, parser.values(o.inClass),
+                         parser.isSet(o.newPasswords));
+}
 
 int commands(QCoreApplication &app)
 {
@@ -88,11 +116,10 @@ int commands(QCoreApplication &app)
     parser.addHelpOption();
     const Options o;
     parser.addOptions({o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor, o.length,
-                       o.practice, o.prepare, o.inClass, o.newPasswords});
+                       o.practice, o.prepare, o.inClass, o.address, o.noTls, o.newPasswords});
     parser.process(app);
     if (parser.isSet(o.prepare))
-        return prepareServer(parser.value(o.prepare), parser.values(o.inClass),
-                             parser.isSet(o.newPasswords));
+        return prepare(parser, o);
     // The teacher's own server; the lab's names the children's, which cannot read.
     const platform::LabSettings settings = platform::readLabSettings();
     const QString server = settings.ownServer;

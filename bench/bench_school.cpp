@@ -12,6 +12,7 @@
 #include "pgcluster.h"
 #include "recorder.h"
 #include "register.h"
+#include "schooltest.h"
 #include "sender.h"
 #include "server.h"
 
@@ -64,8 +65,8 @@ int oneCopy(const QString &dir, const QString &conninfo, int copy)
 
 int senders(PgCluster &pg, int copies)
 {
-    const registro::server::Prepared p =
-        registro::server::prepare(pg.ownerConnInfo("carico"), {"C0", "C1", "C2", "C3", "C4"});
+    const registro::server::Prepared p = registro::server::prepare(
+        pg.ownerConnInfo("carico"), testLab(pg), {"C0", "C1", "C2", "C3", "C4"});
     if (!p.error.isEmpty())
         return fail(p.error);
     QTemporaryDir dir;
@@ -102,7 +103,7 @@ int senders(PgCluster &pg, int copies)
 int schoolScale(PgCluster &pg)
 {
     const QString owner = pg.ownerConnInfo("scuola");
-    const registro::server::Prepared p = registro::server::prepare(owner);
+    const registro::server::Prepared p = registro::server::prepare(owner, testLab(pg));
     if (!p.error.isEmpty())
         return fail(p.error);
     QElapsedTimer clock;

@@ -75,7 +75,8 @@ std::unique_ptr<Pq> Pq::children(const QString &conninfo)
         return pq;
     const Pq::Reply version = pq->exec("SELECT value FROM dieci.info WHERE key = 'version'");
     QString &why = pq->m_error;
-    if (detail::Missing.contains(version.state) || (version.why.isEmpty() && version.value.isEmpty()))
+    if (detail::Missing.contains(version.state) ||
+        (version.why.isEmpty() && version.value.isEmpty()))
         why = QStringLiteral("il database non ha le tabelle di dieci (vanno preparate con "
                              "dieci-registro --prepara-server)");
     else if (!version.why.isEmpty())

@@ -122,8 +122,7 @@ struct Sender::State {
 
     // The server refused something in the outbox: each race goes on its own,
     // and the one it refuses is set aside rather than holding back the rest.
-    static std::optional<Failure> raceByRace(Register &local, server::Pq &server,
-                                             const Outbox &box)
+    static std::optional<Failure> raceByRace(Register &local, server::Pq &server, const Outbox &box)
     {
         for (const QString &race : box.raceIds()) {
             const Outbox one = box.only(race);

@@ -48,6 +48,21 @@ QString connect(const QString &conninfo, const QString &name);
 // newPasswords asks for new ones. On success the two settings blocks to print
 // (the lab's and the teacher's), which hold passwords only when they were
 // made now, and every class declared; else error says why.
+// Where the lab's computers reach the server, as the printed blocks say.
+struct LabAddress {
+    QString host; // empty: the owner's, unless that is this machine only
+    int port = -1;
+    // TLS that checks the server against its certificate, a copy of which
+    // every lab computer keeps in CertificatePath.
+    bool verifyTls = true;
+};
+inline constexpr char CertificatePath[] = "/etc/xdg/dieci/server.crt";
+// The connection string a lab computer uses for role: never a socket path
+// or this machine's own name unless address names it; empty with why set
+// when the owner's string says nothing a lab computer could use.
+QString labConnInfo(const QString &ownerConninfo, const LabAddress &address, const QString &role,
+                    const QString &password, QString *why);
+
 struct Prepared {
     QString labBlock;
     QString teacherBlock;
@@ -55,8 +70,8 @@ struct Prepared {
     QStringList classes;
     QString error;
 };
-Prepared prepare(const QString &ownerConninfo, const QStringList &classes = {},
-                 bool newPasswords = false);
+Prepared prepare(const QString &ownerConninfo, const LabAddress &address,
+                 const QStringList &classes = {}, bool newPasswords = false);
 
 // What the teacher's window shows, computed by the server. Each takes an
 // open connection and leaves why empty on success.

@@ -140,28 +140,62 @@ void makeTables(Session &s, const QStringList &classes)
     }
 }
 
-// The two settings blocks, from the owner's connection string.
-void writeBlocks(Prepared &result, const QString &ownerConninfo, const QString (&roles)[2],
-                 const QString (&passwords)[2])
+// The two settings blocks, for the lab's computers and the teachers'.
+void writeBlocks(Prepared &result, const QString &ownerConninfo, const LabAddress &address,
+                 const QString (&roles)[2], const QString (&passwords)[2])
 {
-    const ConnInfo owner = parseConnInfo(ownerConninfo);
-    const auto settingsFor = [&owner](const QString &role, const QString &password) {
-        ConnInfo info = owner;
-        info.user = role;
-        info.password = password;
-        return QStringLiteral("server=\"%1\"\n").arg(connInfoText(info));
+    const auto settingsFor = [&](const QString &role, const QString &password) {
+        const QString conninfo = labConnInfo(ownerConninfo, address, role, password, &result.error);
+        return QStringLiteral("server=\"%1\"\n").arg(conninfo);
     };
     result.passwordsKept = passwords[0].isEmpty() && passwords[1].isEmpty();
     result.labBlock =
         QStringLiteral("[registro]\nattivo=true\n") + settingsFor(roles[0], passwords[0]);
     result.teacherBlock = QStringLiteral("[registro]\n") + settingsFor(roles[1], passwords[1]);
 }
+
+bool thisMachineOnly(const QString &host)
+{
+    return host.isEmpty() || host.startsWith(u'/') || host.startsWith(u'@') ||
+           host == QLatin1String("localhost") || host.startsWith(QLatin1String("127.")) ||
+           host == QLatin1String("::1");
+}
 } // namespace
 
-Prepared prepare(const QString &ownerConninfo, const QStringList &classes, bool newPasswords)
+QString labConnInfo(const QString &ownerConninfo, const LabAddress &address, const QString &role,
+                    const QString &password, QString *why)
+{
+    const ConnInfo owner = parseConnInfo(ownerConninfo);
+    ConnInfo lab;
+    lab.host = address.host.isEmpty() ? owner.host : address.host;
+    lab.port = address.host.isEmpty() && address.port < 0 ? owner.port : address.port;
+    if (address.host.isEmpty() && thisMachineOnly(lab.host)) {
+        if (why->isEmpty())
+            *why =
+                QStringLiteral("i computer del laboratorio non raggiungono il server come \"%1\": "
+                               "serve --indirizzo con il nome del server nella rete della "
+                               "scuola")
+                    .arg(lab.host.isEmpty() ? QStringLiteral("socket locale") : lab.host);
+        return {};
+    }
+    lab.dbname = owner.dbname;
+    lab.user = role;
+    lab.password = password;
+    if (address.verifyTls)
+        lab.options << QStringLiteral("sslmode=verify-full")
+                    << QStringLiteral("sslrootcert=") + QLatin1String(CertificatePath);
+    return connInfoText(lab);
+}
+
+Prepared prepare(const QString &ownerConninfo, const LabAddress &address,
+                 const QStringList &classes, bool newPasswords)
 {
     Prepared result;
     const QString name = QStringLiteral("dieci-prepara");
+    QString unreachable;
+    labConnInfo(ownerConninfo, address, {}, {}, &unreachable);
+    if (!unreachable.isEmpty())
+        return {{}, {}, false, {}, unreachable};
     result.error = detail::open(ownerConninfo, name);
     if (result.error.isEmpty()) {
         Session s(QSqlDatabase::database(name, false));
@@ -186,7 +220,7 @@ Prepared prepare(const QString &ownerConninfo, const QStringList &classes, bool 
             while (s.q.next())
                 result.classes << s.q.value(0).toString();
         result.error = s.error;
-        writeBlocks(result, ownerConninfo, roles, passwords);
+        writeBlocks(result, ownerConninfo, address, roles, passwords);
     }
     QSqlDatabase::removeDatabase(name);
     return result;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "pgcluster.h"
 #include "recorder.h"
+#include "server.h"
 
 #include <QDateTime>
 #include <QString>
@@ -30,4 +32,11 @@ inline void recordRace(const QString &path, const QString &name, const QString &
 inline QString roleConnInfo(const QString &block)
 {
     return block.section("server=\"", 1).section('"', 0, 0);
+}
+
+// Where the test's lab finds its private cluster: this machine, asked for by
+// name, without TLS (the cluster has no certificate).
+inline registro::server::LabAddress testLab(const PgCluster &pg)
+{
+    return {QStringLiteral("127.0.0.1"), pg.port(), false};
 }

@@ -77,6 +77,8 @@ private slots:
 
     void readsConnectionStrings_data();
     void readsConnectionStrings();
+    void printsWhatTheLabCanReach_data();
+    void printsWhatTheLabCanReach();
     void labSettingsAndTheAccountsOwn_data();
     void labSettingsAndTheAccountsOwn();
     void teachersServerIsKeptPrivate();
@@ -121,7 +123,7 @@ void TestSchool::initTestCase()
     QVERIFY2(m_pgProblem.isEmpty(), qPrintable(m_pgProblem));
     QVERIFY(QSqlDatabase::isDriverAvailable("QPSQL"));
     const registro::server::Prepared p =
-        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {"3A", "4B"});
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), testLab(m_pg), {"3A", "4B"});
     QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
     m_lab = p.labBlock;
     m_teacher = p.teacherBlock;
@@ -145,12 +147,63 @@ bool TestSchool::needServer()
 QString TestSchool::prepared(const QString &db, QString *teacher)
 {
     const registro::server::Prepared p =
-        registro::server::prepare(m_pg.ownerConnInfo(db), {"3A", "4B"});
+        registro::server::prepare(m_pg.ownerConnInfo(db), testLab(m_pg), {"3A", "4B"});
     if (!p.error.isEmpty())
         qWarning("%s", qPrintable(p.error));
     if (teacher)
         *teacher = roleConnInfo(p.teacherBlock);
     return roleConnInfo(p.labBlock);
+}
+
+void TestSchool::printsWhatTheLabCanReach_data()
+{
+    QTest::addColumn<QString>("owner");
+    QTest::addColumn<QString>("address"); // host|port|tls
+    QTest::addColumn<QString>("lab");     // the lab's string, or error:
+    const QString tls = " sslmode=verify-full sslrootcert=/etc/xdg/dieci/server.crt";
+    QTest::newRow("the socket, run as postgres on the server")
+        << "host=/var/run/postgresql dbname=dieci user=postgres"
+        << "|-1|1"
+        << "error:--indirizzo";
+    QTest::newRow("no host at all") << "dbname=dieci"
+                                    << "|-1|1"
+                                    << "error:socket locale";
+    QTest::newRow("localhost") << "host=localhost dbname=dieci user=postgres password=x"
+                               << "|-1|1"
+                               << "error:--indirizzo";
+    QTest::newRow("the lab's address given")
+        << "host=/var/run/postgresql dbname=dieci user=postgres"
+        << "server.scuola.lan|-1|1"
+        << "host=server.scuola.lan dbname=dieci user=r password=p" + tls;
+    QTest::newRow("a real host, the owner's options left behind")
+        << "host=db.scuola port=5433 dbname=dieci user=postgres sslmode=require "
+           "connect_timeout=1"
+        << "|-1|1"
+        << "host=db.scuola port=5433 dbname=dieci user=r password=p" + tls;
+    QTest::newRow("this machine, asked for, without TLS")
+        << "dbname=dieci"
+        << "127.0.0.1|5433|0"
+        << "host=127.0.0.1 port=5433 dbname=dieci user=r "
+           "password=p";
+}
+
+void TestSchool::printsWhatTheLabCanReach()
+{
+    QFETCH(QString, owner);
+    QFETCH(QString, address);
+    QFETCH(QString, lab);
+    const QStringList parts = address.split('|');
+    const registro::server::LabAddress where{parts[0], parts[1].toInt(), parts[2] == "1"};
+    QString why;
+    const QString made = registro::server::labConnInfo(owner, where, "r", "p", &why);
+    if (lab.startsWith("error:")) {
+        QVERIFY2(made.isEmpty() && why.contains(lab.mid(6)), qPrintable(why));
+        // Nothing is made on the server before the blocks are known to work.
+        QVERIFY(registro::server::prepare(owner, where).error.contains(lab.mid(6)));
+    } else {
+        QCOMPARE(why, QString());
+        QCOMPARE(made, lab);
+    }
 }
 
 void TestSchool::readsConnectionStrings_data()
@@ -373,7 +426,7 @@ void TestSchool::preparingTwiceKeepsThePasswords()
     // Run again, it declares one more class and keeps the passwords, of
     // which the server has no copy: the lines printed the first time hold.
     const registro::server::Prepared again =
-        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {" 5C "});
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), testLab(m_pg), {" 5C "});
     QCOMPARE(again.error, QString());
     QVERIFY(again.passwordsKept);
     QCOMPARE(again.classes, QStringList({"3A", "4B", "5C"}));
@@ -411,13 +464,15 @@ void TestSchool::upgradesAnOlderServer()
                              "started) VALUES (gen_random_uuid(), '2C', 'ugo', 'Ugo', now()); "
                              "UPDATE dieci.info SET value = '1' WHERE key = 'version'");
     QVERIFY2(!older.contains("ERROR"), qPrintable(older));
-    const registro::server::Prepared p = registro::server::prepare(m_pg.ownerConnInfo("vecchia"));
+    const registro::server::Prepared p =
+        registro::server::prepare(m_pg.ownerConnInfo("vecchia"), testLab(m_pg));
     QCOMPARE(p.error, QString());
     QCOMPARE(p.classes, QStringList({"2C", "3A", "4B"}));
     // A limit the school raised by hand stays.
     QVERIFY(
         !m_pg.psql("vecchia", "ALTER ROLE vecchia_alunni CONNECTION LIMIT 120").contains("ERROR"));
-    QCOMPARE(registro::server::prepare(m_pg.ownerConnInfo("vecchia")).error, QString());
+    QCOMPARE(registro::server::prepare(m_pg.ownerConnInfo("vecchia"), testLab(m_pg)).error,
+             QString());
     QCOMPARE(m_pg.psql("vecchia", "SELECT to_regclass('dieci.passwords') IS NULL, value FROM "
                                   "dieci.info WHERE key = 'version'"),
              QString("t|%1").arg(registro::server::ServerVersion));

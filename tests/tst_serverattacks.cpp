@@ -73,7 +73,7 @@ void TestServerAttacks::initTestCase()
     m_problem = m_pg.start();
     QVERIFY2(m_problem.isEmpty(), qPrintable(m_problem));
     const registro::server::Prepared p =
-        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {"3A"});
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), testLab(m_pg), {"3A"});
     QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
     m_children = roleConnInfo(p.labBlock);
     m_teacher = roleConnInfo(p.teacherBlock);
@@ -254,7 +254,7 @@ void TestServerAttacks::undeclaredClassWaits()
     QVERIFY2(said.contains("la classe 5B non è tra quelle della scuola"), qPrintable(said));
     QCOMPARE(ask(path, "SELECT sent FROM races"), QString("0"));
     const registro::server::Prepared p =
-        registro::server::prepare(m_pg.ownerConnInfo("scuola"), {"5B"});
+        registro::server::prepare(m_pg.ownerConnInfo("scuola"), testLab(m_pg), {"5B"});
     QCOMPARE(p.error, QString());
     QVERIFY(registro::Sender(path, m_children, "pc-05").sendNow(30s));
     QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.answers a JOIN dieci.races r ON "

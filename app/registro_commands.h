@@ -21,6 +21,8 @@ QString homeRegister();
 QStringList homeRegisters();
 int prepareServer(const QString &conninfo, const registro::server::LabAddress &address,
                   const QStringList &classes, bool newPasswords);
+// A lab computer's settings, its server and what waits to be sent; 0 when all is well.
+int verify(const QString &registerPath);
 int deleteOnServer(const QString &conninfo, const QString &className, const QString &name);
 // Whether the options ask for a report, which needs a QApplication.
 bool wantsReport(int argc, char *argv[]);

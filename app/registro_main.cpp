@@ -81,6 +81,10 @@ struct Options {
         QStringLiteral("senza-tls"),
         QStringLiteral("Con --prepara-server: impostazioni senza TLS, solo per prove su una rete "
                        "di cui ci si fida.")};
+    QCommandLineOption check{
+        QStringLiteral("verifica"),
+        QStringLiteral("Su un computer del laboratorio: quali impostazioni legge, se il server "
+                       "risponde e lo controlla, se le gare possono partire.")};
     QCommandLineOption newPasswords{
         QStringLiteral("nuove-password"),
         QStringLiteral("Con --prepara-server: nuove password per i due ruoli (da copiare di "
@@ -106,6 +110,21 @@ int prepare(const QCommandLineParser &parser, const Options &o)
                          parser.isSet(o.newPasswords));
 }
 
+// --esporta: this account's registers, or the teacher's class on the server.
+int exportTo(const QCommandLineParser &parser, const Options &o, const QString &server)
+{
+    registro::ExportFilter filter{parser.value(o.name), {}, {}};
+    if (!dateOption(parser, o.from, &filter.from) || !dateOption(parser, o.to, &filter.to))
+        return 1;
+    if (const QString error =
+            server.isEmpty() ? registro::exportCsv(homeRegisters(), parser.value(o.out), filter)
+                             : registro::server::exportCsv(server, parser.value(o.out), filter,
+                                                           parser.value(o.inClass).trimmed());
+        !error.isEmpty())
+        return refuse(error);
+    return 0;
+}
+
 int commands(QCoreApplication &app)
 {
     platform::installItalianQt(app);
@@ -116,13 +135,15 @@ int commands(QCoreApplication &app)
     parser.addHelpOption();
     const Options o;
     parser.addOptions({o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor, o.length,
-                       o.practice, o.prepare, o.inClass, o.address, o.noTls, o.newPasswords});
+                       o.practice, o.prepare, o.inClass, o.address, o.noTls, o.newPasswords,
+                       o.check});
     parser.process(app);
     if (parser.isSet(o.prepare))
         return prepare(parser, o);
+    if (parser.isSet(o.check))
+        return verify(homeRegister());
     // The teacher's own server; the lab's names the children's, which cannot read.
-    const platform::LabSettings settings = platform::readLabSettings();
-    const QString server = settings.ownServer;
+    const QString server = platform::readLabSettings().ownServer;
     if (parser.isSet(o.inClass) && server.isEmpty())
         return refuse(QStringLiteral("--classe: nessun server della scuola nelle impostazioni di "
                                      "questo account (%1)")
@@ -143,17 +164,8 @@ int commands(QCoreApplication &app)
     if (parser.isSet(o.report))
         if (const int status = print(path, parser.value(o.report), parser.value(o.name)))
             return status;
-    if (parser.isSet(o.out)) {
-        registro::ExportFilter filter{parser.value(o.name), {}, {}};
-        if (!dateOption(parser, o.from, &filter.from) || !dateOption(parser, o.to, &filter.to))
-            return 1;
-        if (const QString error =
-                server.isEmpty() ? registro::exportCsv(homeRegisters(), parser.value(o.out), filter)
-                                 : registro::server::exportCsv(server, parser.value(o.out), filter,
-                                                               parser.value(o.inClass).trimmed());
-            !error.isEmpty())
-            return refuse(error);
-    }
+    if (parser.isSet(o.out))
+        return exportTo(parser, o, server);
     return 0;
 }
 } // namespace

@@ -98,6 +98,10 @@ LabSettings readLabSettings()
             sayOnce(lab.problems.back());
             continue;
         }
+        if (QFileInfo::exists(file))
+            lab.filesRead << file;
+        for (const QString &key : settings->allKeys())
+            lab.keySources.append({key, file});
         const auto text = [&](const char *key, QString *into) {
             if (settings->contains(QLatin1String(key)))
                 *into = settings->value(QLatin1String(key)).toString().trimmed();

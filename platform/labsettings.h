@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace platform {
 
 // What the school's IT person set once for the whole lab, in the system file
@@ -20,6 +22,9 @@ struct LabSettings {
     QString ownServer;
     QString soundFolder; // [suoni] cartella: the school's own sounds
     QStringList problems;
+    QStringList filesRead; // the files that counted, least important first
+    // Which file each key that was set came from ("registro/server" ...).
+    QList<std::pair<QString, QString>> keySources;
 };
 
 LabSettings readLabSettings();

@@ -35,6 +35,22 @@ Pq::~Pq()
     PQfinish(m_conn);
 }
 
+bool Pq::encrypted() const
+{
+    return m_conn && PQsslInUse(m_conn);
+}
+
+QString Pq::sslMode() const
+{
+    QString mode;
+    PQconninfoOption *options = m_conn ? PQconninfo(m_conn) : nullptr;
+    for (PQconninfoOption *o = options; o && o->keyword; ++o)
+        if (qstrcmp(o->keyword, "sslmode") == 0 && o->val)
+            mode = QString::fromLatin1(o->val);
+    PQconninfoFree(options);
+    return mode;
+}
+
 Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
 {
     if (!ok())

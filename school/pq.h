@@ -28,6 +28,10 @@ public:
     Pq &operator=(const Pq &) = delete;
 
     bool ok() const { return m_error.isEmpty(); }
+    // Whether the connection is encrypted, and how the server was checked:
+    // the libpq sslmode it used ("verify-full" checks certificate and name).
+    bool encrypted() const;
+    QString sslMode() const;
     const QString &error() const { return m_error; }
 
     struct Reply {

@@ -90,6 +90,8 @@ private slots:
 
     void preparingTwiceKeepsThePasswords();
     void upgradesAnOlderServer();
+    void verifyOnALabComputer_data();
+    void verifyOnALabComputer();
     void childrensRoleCanOnlyAdd_data();
     void childrensRoleCanOnlyAdd();
     void badServerKeepsEverythingLocal_data();
@@ -479,6 +481,50 @@ void TestSchool::upgradesAnOlderServer()
     QCOMPARE(
         m_pg.psql("vecchia", "SELECT rolconnlimit FROM pg_roles WHERE rolname = 'vecchia_alunni'"),
         QString("120"));
+}
+
+void TestSchool::verifyOnALabComputer_data()
+{
+    QTest::addColumn<QString>("change"); // to the lab's connection string
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("no TLS") << QString()
+                            << QStringList{
+                                   "ok: il server risponde", "ok: il ruolo può aggiungere gare",
+                                   "DA SISTEMARE: il certificato del server non è controllato",
+                                   "aspettano di partire 1 gare", "Da sistemare: 1."};
+    QTest::newRow("wrong password")
+        << "password=sbagliata"
+        << QStringList{"DA SISTEMARE: il server non risponde", "password=…", "Da sistemare: 1."};
+}
+
+// What the IT person runs on a lab computer: each line says what is well and
+// what is not, the exit status whether all is, and no password is shown.
+void TestSchool::verifyOnALabComputer()
+{
+    if (!needServer())
+        QSKIP(qPrintable(m_pgProblem));
+    QFETCH(QString, change);
+    QFETCH(QStringList, said);
+    QString lab = m_lab;
+    const QString password = lab.section("password=", 1).section(' ', 0, 0);
+    if (!change.isEmpty())
+        lab.replace("password=" + password, change);
+    writeSettings(labFile(), lab + "classe=3A\n");
+    writeSettings(ownFile(), {});
+    QTemporaryDir data;
+    recordRace(data.path() + "/dieci/registro.sqlite", "Ada", "3A", 2);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", data.path());
+    p.setProcessEnvironment(env);
+    p.start(DIECI_REGISTRO, {"--verifica"});
+    QVERIFY(p.waitForFinished(60000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QCOMPARE(p.exitCode(), 1);
+    for (const QString &line : said)
+        QVERIFY2(out.contains(line), qPrintable(out));
+    QVERIFY2(out.contains("impostazioni lette da " + labFile()), qPrintable(out));
+    QVERIFY2(!out.contains(password), qPrintable(out));
 }
 
 void TestSchool::childrensRoleCanOnlyAdd_data()

@@ -13,7 +13,7 @@ status=0
 fail() { echo "FAIL: $*"; status=1; }
 
 # Licence texts, package metadata in formats of their own, data without comments.
-exempt='^(LICENSE|.*/LICENSE|README\.md|assets/package/(changelog|copyright|lintian-overrides)|.*\.(png|wav|json))$'
+exempt='^(LICENSE|.*/LICENSE|README\.md|assets/package/(changelog|copyright|lintian-overrides|conffiles)|.*\.(png|wav|json))$'
 valid='SPDX-License-Identifier: (GPL-3\.0-or-later|CC-BY-SA-4\.0|CC0-1\.0)( -->)?$'
 
 while IFS= read -r -d '' path; do

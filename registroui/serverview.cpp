@@ -6,11 +6,14 @@
 #include "labsettings.h"
 #include "server.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QSqlDatabase>
 #include <QStackedWidget>
 
@@ -88,22 +91,35 @@ void RegisterWindow::schoolDialog()
     ask.setWindowTitle(QStringLiteral("Registro della scuola"));
     auto *form = new QFormLayout(&ask);
     auto *host = new QLineEdit(info.host);
+    auto *port = new QSpinBox;
+    port->setRange(1, 65535);
+    port->setValue(info.port > 0 ? info.port : 5432);
     auto *database = new QLineEdit(info.dbname);
     auto *user = new QLineEdit(info.user);
     auto *password = new QLineEdit(info.password);
     password->setEchoMode(QLineEdit::Password);
+    // The lab's computers keep the server's certificate there; checking it is
+    // what keeps the class's names from whoever sits in between.
+    auto *verify = new QCheckBox(QStringLiteral("&Controlla il certificato del server (%1)")
+                                     .arg(QLatin1String(registro::server::CertificatePath)));
+    verify->setChecked(info.host.isEmpty() ? QFileInfo::exists(registro::server::CertificatePath)
+                                           : registro::server::verifiesTls(info));
     form->addRow(new QLabel(QStringLiteral("I dati li dà chi cura i computer della scuola.")));
     form->addRow(QStringLiteral("&Server"), host);
+    form->addRow(QStringLiteral("P&orta"), port);
     form->addRow(QStringLiteral("&Database"), database);
     form->addRow(QStringLiteral("&Utente"), user);
     form->addRow(QStringLiteral("&Password"), password);
+    form->addRow(verify);
     if (!accepted(ask, form))
         return;
     info.host = host->text().trimmed();
+    info.port = port->value() == 5432 ? -1 : port->value();
     info.dbname = database->text().trimmed();
     info.user = user->text().trimmed();
     info.password = password->text();
-    const QString conninfo = registro::server::connInfoText(info);
+    const QString conninfo =
+        registro::server::connInfoText(registro::server::withTls(info, verify->isChecked()));
     if (const QString why = platform::storeOwnServer(conninfo); !why.isEmpty())
         showProblem(QStringLiteral("Le impostazioni non sono state salvate: %1").arg(why));
     showServer(conninfo);

@@ -57,6 +57,12 @@ struct LabAddress {
     bool verifyTls = true;
 };
 inline constexpr char CertificatePath[] = "/etc/xdg/dieci/server.crt";
+// info with TLS that checks the server against CertificatePath, or with no
+// word on TLS (libpq's default), any sslmode or sslrootcert it had replaced.
+ConnInfo withTls(ConnInfo info, bool verify);
+// Whether info checks the server's certificate and name.
+bool verifiesTls(const ConnInfo &info);
+
 // The connection string a lab computer uses for role: never a socket path
 // or this machine's own name unless address names it; empty with why set
 // when the owner's string says nothing a lab computer could use.

@@ -162,6 +162,23 @@ bool thisMachineOnly(const QString &host)
 }
 } // namespace
 
+ConnInfo withTls(ConnInfo info, bool verify)
+{
+    info.options.removeIf([](const QString &o) {
+        return o.startsWith(QLatin1String("sslmode=")) ||
+               o.startsWith(QLatin1String("sslrootcert="));
+    });
+    if (verify)
+        info.options << QStringLiteral("sslmode=verify-full")
+                     << QStringLiteral("sslrootcert=") + QLatin1String(CertificatePath);
+    return info;
+}
+
+bool verifiesTls(const ConnInfo &info)
+{
+    return info.options.contains(QStringLiteral("sslmode=verify-full"));
+}
+
 QString labConnInfo(const QString &ownerConninfo, const LabAddress &address, const QString &role,
                     const QString &password, QString *why)
 {
@@ -181,10 +198,7 @@ QString labConnInfo(const QString &ownerConninfo, const LabAddress &address, con
     lab.dbname = owner.dbname;
     lab.user = role;
     lab.password = password;
-    if (address.verifyTls)
-        lab.options << QStringLiteral("sslmode=verify-full")
-                    << QStringLiteral("sslrootcert=") + QLatin1String(CertificatePath);
-    return connInfoText(lab);
+    return connInfoText(withTls(lab, address.verifyTls));
 }
 
 Prepared prepare(const QString &ownerConninfo, const LabAddress &address,

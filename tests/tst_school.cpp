@@ -79,6 +79,7 @@ private slots:
     void readsConnectionStrings();
     void printsWhatTheLabCanReach_data();
     void printsWhatTheLabCanReach();
+    void teacherChoosesTls();
     void labSettingsAndTheAccountsOwn_data();
     void labSettingsAndTheAccountsOwn();
     void teachersServerIsKeptPrivate();
@@ -206,6 +207,19 @@ void TestSchool::printsWhatTheLabCanReach()
         QCOMPARE(why, QString());
         QCOMPARE(made, lab);
     }
+}
+
+// The teacher's dialog: her tick replaces whatever the string said of TLS.
+void TestSchool::teacherChoosesTls()
+{
+    using namespace registro::server;
+    const ConnInfo typed =
+        parseConnInfo("host=db port=5433 sslmode=require sslrootcert=/x connect_timeout=2");
+    QCOMPARE(connInfoText(withTls(typed, true)),
+             QString("host=db port=5433 connect_timeout=2 sslmode=verify-full "
+                     "sslrootcert=/etc/xdg/dieci/server.crt"));
+    QVERIFY(verifiesTls(withTls(typed, true)));
+    QCOMPARE(connInfoText(withTls(typed, false)), QString("host=db port=5433 connect_timeout=2"));
 }
 
 void TestSchool::readsConnectionStrings_data()

@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPrinter>
 #include <QSqlDatabase>
 #include <QSysInfo>
@@ -126,14 +127,21 @@ int deleteChild(const QString &path, const QString &name)
 }
 
 // The report the window prints, for the class and, with a name, for her too.
-int print(const QString &path, const QString &pdf, const QString &name)
+int print(const QString &path, const QString &pdf, const QString &name, const QString &server,
+          const QString &className)
 {
     if (const registro::Register reg = registro::Register::open(path, registro::Access::ReadOnly);
-        !reg.isOpen())
+        server.isEmpty() && !reg.isOpen())
         return refuse(reg.problem());
+    // With the teacher's own server, the window opens on it, as on her desktop.
     registroui::RegisterWindow window(path);
+    if (!server.isEmpty() && !window.onServer())
+        return refuse(window.notice()->text());
+    if (!server.isEmpty() && !className.isEmpty() && !window.showClass(className.trimmed()))
+        return refuse(QStringLiteral("--classe %1: %2").arg(className, window.notice()->text()));
     if (!window.choose(name))
-        return refuse(QStringLiteral("nessun bambino di nome %1 nel registro %2").arg(name, path));
+        return refuse(QStringLiteral("nessun bambino di nome %1 nel registro %2")
+                          .arg(name, server.isEmpty() ? path : QStringLiteral("della scuola")));
     QFile::remove(pdf);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

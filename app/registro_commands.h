@@ -28,7 +28,10 @@ int deleteOnServer(const QString &conninfo, const QString &className, const QStr
 bool wantsReport(int argc, char *argv[]);
 int turnOn(const QString &path);
 int deleteChild(const QString &path, const QString &name);
-int print(const QString &path, const QString &pdf, const QString &name);
+// The teacher's own server, when she has one, else this account's registers;
+// className chooses one of the server's classes.
+int print(const QString &path, const QString &pdf, const QString &name, const QString &server,
+          const QString &className);
 int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
           const QCommandLineOption &length, const QCommandLineOption &practice);
 // Reads a date option; false, having said why, when it is not a date.

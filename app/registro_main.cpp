@@ -125,18 +125,24 @@ int exportTo(const QCommandLineParser &parser, const Options &o, const QString &
     return 0;
 }
 
+// What --help lists, in Italian.
+void addOptions(QCommandLineParser &parser, const Options &o)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Registro di dieci: le gare e le risposte dei bambini, su questo computer."));
+    parser.addHelpOption();
+    parser.addOptions({o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor, o.length,
+                       o.practice, o.prepare, o.inClass, o.address, o.noTls, o.newPasswords,
+                       o.check});
+}
+
 int commands(QCoreApplication &app)
 {
     platform::installItalianQt(app);
     QCoreApplication::setApplicationName(QStringLiteral("dieci-registro"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Registro di dieci: le gare e le risposte dei bambini, su questo computer."));
-    parser.addHelpOption();
     const Options o;
-    parser.addOptions({o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor, o.length,
-                       o.practice, o.prepare, o.inClass, o.address, o.noTls, o.newPasswords,
-                       o.check});
+    addOptions(parser, o);
     parser.process(app);
     if (parser.isSet(o.prepare))
         return prepare(parser, o);
@@ -162,7 +168,8 @@ int commands(QCoreApplication &app)
                                                                  parser.value(o.erase)))
             return status;
     if (parser.isSet(o.report))
-        if (const int status = print(path, parser.value(o.report), parser.value(o.name)))
+        if (const int status = print(path, parser.value(o.report), parser.value(o.name), server,
+                                     parser.value(o.inClass)))
             return status;
     if (parser.isSet(o.out))
         return exportTo(parser, o, server);

@@ -868,6 +868,19 @@ void TestSchool::teachersWindowOnTheServer()
     QCOMPARE(window.classTable()->rowCount(), 1);
     QCOMPARE(m_pg.psql("finestra", "SELECT string_agg(name, ',' ORDER BY name) FROM dieci.races"),
              QString("Ada,Ciro"));
+    // A report for a family, from a terminal, of a class on the server.
+    const QString pdf = tmp.path() + "/ciro.pdf";
+    QProcess report;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", tmp.path() + "/dati"); // no register of its own
+    report.setProcessEnvironment(env);
+    report.start(DIECI_REGISTRO, {"--stampa", pdf, "--classe", "4B", "--nome", "Ciro"});
+    QVERIFY(report.waitForFinished(60000));
+    QVERIFY2(report.exitCode() == 0, report.readAllStandardError().constData());
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    if (text.waitForFinished(30000) && text.exitCode() == 0)
+        QVERIFY(text.readAllStandardOutput().contains("Ciro"));
 }
 
 void TestSchool::refusedRaceIsSetAside()

@@ -134,6 +134,13 @@ QWidget *RegisterWindow::buildWelcome()
     auto *on = new QPushButton(QStringLiteral("&Attiva il registro"));
     connect(on, &QPushButton::clicked, this, &RegisterWindow::turnOn);
     layout->addWidget(on, 0, Qt::AlignLeft);
+    // A school with a server keeps the class there: its teacher starts from it.
+    layout->addWidget(plainLabel(QStringLiteral(
+        "Se la scuola ha un suo server con le gare di tutti i computer del laboratorio:")));
+    auto *school = new QPushButton(QStringLiteral("Apri il registro della &scuola..."));
+    school->setObjectName(QStringLiteral("scuola"));
+    connect(school, &QPushButton::clicked, this, &RegisterWindow::schoolDialog);
+    layout->addWidget(school, 0, Qt::AlignLeft);
     layout->addStretch();
     return page;
 }

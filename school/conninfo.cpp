@@ -130,6 +130,14 @@ ConnInfo parseUri(const QString &text)
 // Random letters and digits: nothing in them needs quoting anywhere.
 } // namespace
 
+QString detail::tablesProblem(bool missing, const QString &version)
+{
+    if (missing)
+        return QStringLiteral("il database non ha le tabelle di dieci (vanno preparate con "
+                              "dieci-registro --prepara-server)");
+    return version.toInt() > ServerVersion ? detail::NewerTables : QString();
+}
+
 QString errorLine(const QSqlError &error)
 {
     return oneLine(error.databaseText());
@@ -213,16 +221,13 @@ QString connect(const QString &conninfo, const QString &name)
     if (QString why = detail::open(conninfo, name); !why.isEmpty())
         return why;
     QSqlQuery query(QSqlDatabase::database(name, false));
-    if (!query.exec(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) ||
-        !query.next()) {
-        if (Missing.contains(query.lastError().nativeErrorCode()) || query.isActive())
-            return QStringLiteral("il database non ha le tabelle di dieci (vanno preparate con "
-                                  "dieci-registro --prepara-server)");
+    const bool read =
+        query.exec(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) &&
+        query.next();
+    const bool missing = Missing.contains(query.lastError().nativeErrorCode()) || query.isActive();
+    if (!read && !missing)
         return errorOf(query);
-    }
-    if (query.value(0).toInt() > ServerVersion)
-        return QStringLiteral("tabelle di una versione più recente di dieci");
-    return {};
+    return detail::tablesProblem(!read, read ? query.value(0).toString() : QString());
 }
 
 } // namespace registro::server

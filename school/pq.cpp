@@ -90,15 +90,11 @@ std::unique_ptr<Pq> Pq::children(const QString &conninfo)
     if (!pq->ok())
         return pq;
     const Pq::Reply version = pq->exec("SELECT value FROM dieci.info WHERE key = 'version'");
-    QString &why = pq->m_error;
-    if (detail::Missing.contains(version.state) ||
-        (version.why.isEmpty() && version.value.isEmpty()))
-        why = QStringLiteral("il database non ha le tabelle di dieci (vanno preparate con "
-                             "dieci-registro --prepara-server)");
-    else if (!version.why.isEmpty())
-        why = version.why;
-    else if (version.value.toInt() > ServerVersion)
-        why = QStringLiteral("tabelle di una versione più recente di dieci");
+    const bool missing = detail::Missing.contains(version.state) ||
+                         (version.why.isEmpty() && version.value.isEmpty());
+    pq->m_error = !missing && !version.why.isEmpty()
+                      ? version.why
+                      : detail::tablesProblem(missing, version.value);
     return pq;
 }
 

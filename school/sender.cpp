@@ -110,14 +110,20 @@ struct Sender::State {
     {
         if (failure.server) {
             // This connection may be half dead.
-            {
-                const std::lock_guard lock(mutex);
-                canceller.reset();
-            }
-            server.reset();
+            disconnect(server);
         } else {
             local.close();
         }
+    }
+
+    // Nothing is left to cancel once the connection is gone.
+    void disconnect(std::unique_ptr<server::Pq> &server)
+    {
+        {
+            const std::lock_guard lock(mutex);
+            canceller.reset();
+        }
+        server.reset();
     }
 
     // The server refused something in the outbox: each race goes on its own,
@@ -185,11 +191,7 @@ struct Sender::State {
                 break;
         }
         local.close();
-        {
-            const std::lock_guard lock(mutex);
-            canceller.reset();
-        }
-        server.reset();
+        disconnect(server);
         const std::lock_guard lock(mutex);
         done = true;
         settled.notify_all();

@@ -20,6 +20,11 @@ const QStringList &schemaStatements();
 // them: timeouts that let go of a server that does not answer, and no JIT.
 QStringList withDefaults(QStringList options);
 
+// Why the database's tables cannot be used, from the version dieci.info
+// holds (missing: no such table or row); empty when they can.
+QString tablesProblem(bool missing, const QString &version);
+inline const QString NewerTables = QStringLiteral("tabelle di una versione più recente di dieci");
+
 // A server's message on one line.
 QString oneLine(const QString &text);
 // Connects without looking for the tables: the setup makes them. Empty on

@@ -129,7 +129,7 @@ void makeTables(Session &s, const QStringList &classes)
         s.q.value(0).toBool() &&
         s.run(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) && s.q.next() &&
         s.q.value(0).toInt() > ServerVersion)
-        s.error = QStringLiteral("tabelle di una versione più recente di dieci");
+        s.error = detail::NewerTables;
     for (const QString &statement : detail::schemaStatements())
         s.run(statement);
     for (const QString &className : classes) {

@@ -61,8 +61,10 @@ void waiting(Report &r, const QString &path)
     }
     QSqlQuery q(reg.database());
     if (reg.version() >= 3 &&
-        q.exec(QStringLiteral("SELECT (SELECT count(*) FROM races WHERE sent < 2 AND class IS "
-                              "NOT NULL), (SELECT count(*) FROM answers WHERE sent = 0)")) &&
+        q.exec(QStringLiteral(
+            "SELECT (SELECT count(*) FROM races WHERE sent < 2 AND class IS "
+            "NOT NULL), (SELECT count(*) FROM answers WHERE sent = 0 AND number BETWEEN 1 "
+            "AND 9)")) &&
         q.next())
         r.good(QStringLiteral("aspettano di partire %1 gare e %2 risposte del registro %3")
                    .arg(q.value(0).toInt())

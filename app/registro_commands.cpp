@@ -152,6 +152,40 @@ int print(const QString &path, const QString &pdf, const QString &name, const QS
     return 0;
 }
 
+namespace {
+// --durata and --allenamento over the race set before; false, having said why.
+bool wantedRace(const QCommandLineParser &parser, const QCommandLineOption &length,
+                const QCommandLineOption &practice, const QString &name, registro::Adaptation *a)
+{
+    if (parser.isSet(length)) {
+        bool whole = false;
+        a->minutes = parser.value(length).toInt(&whole);
+        if (!whole || a->minutes < 0 || a->minutes > 20)
+            return refuse(QStringLiteral("--durata %1: i minuti vanno da 0 (senza tempo) a 20")
+                              .arg(parser.value(length))) == 0;
+    }
+    if (parser.isSet(practice)) {
+        const QString value = parser.value(practice).trimmed().toLower();
+        if (value != QStringLiteral("sì") && value != QLatin1String("si") &&
+            value != QLatin1String("no"))
+            return refuse(QStringLiteral("--allenamento %1: si scrive sì o no")
+                              .arg(parser.value(practice))) == 0;
+        a->practice = value != QLatin1String("no");
+    }
+    if (!parser.isSet(length) && !parser.isSet(practice))
+        return refuse(QStringLiteral("--adatta %1: manca --durata MINUTI o --allenamento sì|no")
+                          .arg(name)) == 0;
+    return true;
+}
+
+int told(const QString &name, const registro::Adaptation &a)
+{
+    std::printf("%s: %s\n", qPrintable(name),
+                qPrintable(a.standard() ? QStringLiteral("la gara di tutti") : a.describe()));
+    return 0;
+}
+} // namespace
+
 // The race the teacher sets for one child, who need not have raced yet.
 int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
           const QCommandLineOption &length, const QCommandLineOption &practice)
@@ -163,29 +197,44 @@ int adapt(const QString &path, const QString &name, const QCommandLineParser &pa
     if (!reg.isOpen())
         return refuse(reg.problem());
     registro::Adaptation a = reg.adaptation(name);
-    if (parser.isSet(length)) {
-        bool whole = false;
-        a.minutes = parser.value(length).toInt(&whole);
-        if (!whole || a.minutes < 0 || a.minutes > 20)
-            return refuse(QStringLiteral("--durata %1: i minuti vanno da 0 (senza tempo) a 20")
-                              .arg(parser.value(length)));
-    }
-    if (parser.isSet(practice)) {
-        const QString value = parser.value(practice).trimmed().toLower();
-        if (value != QStringLiteral("sì") && value != QLatin1String("si") &&
-            value != QLatin1String("no"))
-            return refuse(
-                QStringLiteral("--allenamento %1: si scrive sì o no").arg(parser.value(practice)));
-        a.practice = value != QLatin1String("no");
-    }
-    if (!parser.isSet(length) && !parser.isSet(practice))
-        return refuse(
-            QStringLiteral("--adatta %1: manca --durata MINUTI o --allenamento sì|no").arg(name));
+    if (!wantedRace(parser, length, practice, name, &a))
+        return 1;
     if (const QString why = reg.setAdaptation(name, a); !why.isEmpty())
         return refuse(QStringLiteral("%1: %2").arg(path, why));
-    std::printf("%s: %s\n", qPrintable(name),
-                qPrintable(a.standard() ? QStringLiteral("la gara di tutti") : a.describe()));
-    return 0;
+    return told(name, a);
+}
+
+// On the school's server, for a child of a class the school declared: she
+// finds it on whichever computer of the lab she plays.
+int adaptOnServer(const QString &conninfo, const QString &className, const QString &name,
+                  const QCommandLineParser &parser, const QCommandLineOption &length,
+                  const QCommandLineOption &practice)
+{
+    const QString klass = className.trimmed();
+    if (klass.isEmpty())
+        return refuse(
+            QStringLiteral("--adatta %1: sul server della scuola serve anche --classe").arg(name));
+    const registro::server::ChildRace before = registro::server::raceOf(conninfo, klass, name);
+    if (!before.why.isEmpty())
+        return refuse(QStringLiteral("server: %1").arg(before.why));
+    registro::Adaptation a = before.race;
+    if (!wantedRace(parser, length, practice, name, &a))
+        return 1;
+    const QString connection = QStringLiteral("dieci-adatta");
+    QString why = registro::server::connect(conninfo, connection);
+    if (why.isEmpty()) {
+        const QSqlDatabase db = QSqlDatabase::database(connection, false);
+        if (!registro::server::classDeclared(db, klass, &why) && why.isEmpty())
+            why = QStringLiteral("la classe %1 non è tra quelle della scuola (si aggiunge con "
+                                 "dieci-registro --prepara-server … --classe %1)")
+                      .arg(klass);
+        if (why.isEmpty())
+            why = registro::server::setRace(db, klass, name, a);
+    }
+    QSqlDatabase::removeDatabase(connection);
+    if (!why.isEmpty())
+        return refuse(QStringLiteral("server: %1").arg(why));
+    return told(name, a);
 }
 
 // A date option: empty when not given; invalid exits with the reason.

@@ -34,6 +34,10 @@ int print(const QString &path, const QString &pdf, const QString &name, const QS
           const QString &className);
 int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
           const QCommandLineOption &length, const QCommandLineOption &practice);
+// The same on the teacher's own server, for a child of one of its classes.
+int adaptOnServer(const QString &conninfo, const QString &className, const QString &name,
+                  const QCommandLineParser &parser, const QCommandLineOption &length,
+                  const QCommandLineOption &practice);
 // Reads a date option; false, having said why, when it is not a date.
 bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date);
 

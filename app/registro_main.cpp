@@ -7,8 +7,9 @@
 //   dieci-registro --stampa FILE.pdf [--nome NOME]   the window's report, as a PDF
 //   dieci-registro --adatta NOME [--durata MINUTI] [--allenamento sì|no]   her race
 //   dieci-registro --prepara-server CONNINFO   sets up the school's PostgreSQL database
-// With a school server in the account's own settings, --esporta (optionally
-// with --classe) and --cancella (with --classe) work on the server.
+// With a school server in the account's own settings, --esporta and --stampa
+// (optionally with --classe), --cancella and --adatta (with --classe) work on
+// the server.
 // With no option it opens the window.
 #include "labsettings.h"
 #include "registerwindow.h"
@@ -52,7 +53,8 @@ struct Options {
         QStringLiteral("FILE")};
     QCommandLineOption adaptFor{
         QStringLiteral("adatta"),
-        QStringLiteral("Imposta la gara di NOME, con --durata e --allenamento."),
+        QStringLiteral("Imposta la gara di NOME, con --durata e --allenamento (sul server della "
+                       "scuola anche con --classe)."),
         QStringLiteral("NOME")};
     QCommandLineOption length{
         QStringLiteral("durata"),
@@ -160,7 +162,11 @@ int commands(QCoreApplication &app)
         if (const int status = turnOn(path))
             return status;
     if (parser.isSet(o.adaptFor))
-        if (const int status = adapt(path, parser.value(o.adaptFor), parser, o.length, o.practice))
+        if (const int status =
+                server.isEmpty()
+                    ? adapt(path, parser.value(o.adaptFor), parser, o.length, o.practice)
+                    : adaptOnServer(server, parser.value(o.inClass), parser.value(o.adaptFor),
+                                    parser, o.length, o.practice))
             return status;
     if (parser.isSet(o.erase))
         if (const int status = server.isEmpty() ? deleteChild(path, parser.value(o.erase))

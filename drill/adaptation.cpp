@@ -7,10 +7,12 @@
 #include "numbers.h"
 #include "practice.h"
 #include "recorder.h"
+#include "server.h"
 #include "services.h"
 
 #include <QDir>
 
+#include <cstdio>
 #include <future>
 
 namespace drill {
@@ -19,33 +21,64 @@ namespace {
 struct Plan {
     registro::Adaptation adaptation;
     QList<FactWeight> toLearn;
+    bool serverFailed = false;
 };
 
-// From the registers as they stand when the race begins (on a shared home,
-// every computer's file), read at a glance so that the greeting is never
-// kept up for it; the standard race when there is none or none can be read
-// (the recorder says why).
-Plan readPlan(const QString &dir, const QString &name)
+// Where a lab keeps the school's register, what her teacher set there.
+struct SchoolAsked {
+    QString conninfo; // empty: not asked
+    QString className;
+};
+
+// From the school's server when the lab has one and her teacher set her race
+// there, else from the registers as they stand when the race begins (on a
+// shared home, every computer's file), read at a glance so that the greeting
+// is never kept up for it; the standard race when there is none or none can
+// be read (the recorder says why). Practice works on the answers this
+// computer holds: the children's role is never given anyone's answers.
+Plan readPlan(const QString &dir, const QString &name, const SchoolAsked &school)
 {
+    Plan plan;
+    std::optional<registro::Adaptation> set;
+    if (!school.conninfo.isEmpty()) {
+        const registro::server::ChildRace asked =
+            registro::server::raceOf(school.conninfo, school.className, name);
+        if (asked.found)
+            set = asked.race;
+        plan.serverFailed = !asked.why.isEmpty();
+        if (plan.serverFailed)
+            std::fprintf(stderr,
+                         "dieci: registro della scuola: %s; vale la gara di questo computer\n",
+                         qPrintable(asked.why));
+    }
     const registro::RaceSettings settings =
-        registro::raceSettingsOf(registro::registersIn(dir), name);
-    if (!settings.adaptation.practice)
-        return {settings.adaptation, {}};
-    return {settings.adaptation, factsToLearn(settings.recent)};
+        registro::raceSettingsOf(registro::registersIn(dir), name, set);
+    plan.adaptation = settings.adaptation;
+    if (plan.adaptation.practice)
+        plan.toLearn = factsToLearn(settings.recent);
+    return plan;
 }
 } // namespace
 
 void Tavola::readAdaptation()
 {
     const QString dir = QDir::cleanPath(m_services.dataFolder()) + QStringLiteral("/");
+    const platform::LabSettings lab = m_services.labSettings();
+    SchoolAsked school;
+    // A server that just failed is not asked again for a while: each race
+    // would otherwise wait for its timeout after the greeting.
+    if (!lab.server.isEmpty() && !(m_serverQuietUntil > m_services.now()))
+        school = {lab.server, lab.className.trimmed()};
     auto reading = std::make_shared<std::future<Plan>>(
-        std::async(std::launch::async, readPlan, dir, m_state.PlayerName));
+        std::async(std::launch::async, readPlan, dir, m_state.PlayerName, school));
     m_readingAdaptation = [this, reading] {
         if (!reading->valid())
             return;
         const Plan plan = reading->get();
         m_adaptation = plan.adaptation;
         m_practice = std::make_unique<Practice>(plan.toLearn);
+        if (plan.serverFailed)
+            m_serverQuietUntil = m_services.now().addSecs(10 * 60);
     };
 }
 

@@ -4,6 +4,7 @@
 #include "boundary.h"
 #include "register.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -127,6 +128,7 @@ private:
     registro::Adaptation m_adaptation; // the standard race unless the teacher set one
     std::unique_ptr<Practice> m_practice;
     std::function<void()> m_readingAdaptation; // joins the reading begun with the name
+    QDateTime m_serverQuietUntil;              // the school's server failed: not asked before then
     qint64 m_questionShownAt = 0;
     bool m_ending = false; // the end of the race has begun
 };

@@ -66,16 +66,23 @@ void takeNewer(const Register &reg, const QString &name, Adaptation *latest, QSt
 }
 } // namespace
 
-RaceSettings raceSettingsOf(const QStringList &paths, const QString &name)
+RaceSettings raceSettingsOf(const QStringList &paths, const QString &name,
+                            const std::optional<Adaptation> &set)
 {
     RaceSettings settings;
     QString when;
+    if (set) {
+        settings.adaptation = *set;
+        if (!set->practice)
+            return settings;
+    }
     QList<AnswerRow> answers;
     for (const QString &path : paths)
         Register::glance(path, [&](const Register &reg) {
             if (!reg.isOpen())
                 return;
-            takeNewer(reg, name, &settings.adaptation, &when);
+            if (!set)
+                takeNewer(reg, name, &settings.adaptation, &when);
             answers += recentAnswersOf(reg, name);
         });
     if (settings.adaptation.practice) {

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace registro {
 
@@ -108,12 +109,14 @@ private:
 // register (each computer's file of a shared home): her settings, the ones set
 // last winning, and, when they ask for practice, her recent answers
 // (recentAnswersOf()), oldest first. What cannot be read counts as nothing
-// set: the race's writer says why.
+// set: the race's writer says why. A setting already known (the school's
+// server's) takes the place of the registers'.
 struct RaceSettings {
     Adaptation adaptation;
     QList<AnswerRow> recent;
 };
-RaceSettings raceSettingsOf(const QStringList &paths, const QString &name);
+RaceSettings raceSettingsOf(const QStringList &paths, const QString &name,
+                            const std::optional<Adaptation> &set = {});
 
 // Which rows an export writes: by child (as childKey) and by the local date of
 // the answer, both days included. Empty or invalid fields do not filter.

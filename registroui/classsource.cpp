@@ -117,7 +117,6 @@ public:
         if (!why.isEmpty())
             loaded.problems << QStringLiteral("Registro della scuola: %1").arg(why);
         loaded.readable = why.isEmpty();
-        loaded.unsettable = OnlyHere;
         return loaded;
     }
 
@@ -146,7 +145,18 @@ public:
         return registro::server::exportCsv(m_conninfo, csv, filter, m_className);
     }
 
-    QString setRace(const QString &, const registro::Adaptation &) override { return OnlyHere; }
+    // Kept on the server for the class: the drill asks for it on every
+    // computer of the lab.
+    QString setRace(const QString &name, const registro::Adaptation &race) override
+    {
+        QString why;
+        withConnection(
+            [&](const QSqlDatabase &db) {
+                why = registro::server::setRace(db, m_className, name, race);
+            },
+            &why);
+        return why;
+    }
 
 private:
     // Each piece of work on a connection of its own, made on the thread that runs it.

@@ -87,6 +87,9 @@ QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString
         children[q.value(0).toString()].answers.append({q.value(1).toString(), q.value(2).toInt(),
                                                         q.value(3).toBool(),
                                                         q.value(4).toLongLong()});
+    // A server made before settings were kept has none to give.
+    if (const QString unread = detail::readSettings(db, className, children); !unread.isEmpty())
+        *why = unread;
     QList<Child> list;
     for (auto &[key, child] : children)
         list.append(std::move(child));

@@ -13,6 +13,8 @@
 // adds races to it, the teachers read it.
 namespace registro::server {
 
+// Changes only when an older dieci could no longer work with the tables:
+// what older versions simply do not use (a child's race settings) keeps it.
 inline constexpr int ServerVersion = 2;
 // How many lab computers may be connected at once, all with the children's
 // role: the rest of the server's connections stay for the teachers.
@@ -95,6 +97,24 @@ QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString
 // later adds nothing. The number of races deleted, or -1.
 int deleteChild(const QSqlDatabase &db, const QString &className, const QString &name,
                 QString *why);
+
+// Keeps the race a teacher set for one child of a class, for her next races
+// on any computer of the lab. Empty on success, else why.
+QString setRace(const QSqlDatabase &db, const QString &className, const QString &name,
+                const Adaptation &race);
+// Whether the class is one the school declared; why is set when the server
+// cannot say.
+bool classDeclared(const QSqlDatabase &db, const QString &className, QString *why);
+
+// What the drill asks about the child about to race, as the children's role:
+// the race her teacher set, if one was set for her in this class. found is
+// false when none was (or the server predates them); why says what failed.
+struct ChildRace {
+    bool found = false;
+    Adaptation race;
+    QString why;
+};
+ChildRace raceOf(const QString &conninfo, const QString &className, const QString &name);
 
 // The answers on the server as a CSV file, like exportCsv with a tenth
 // column, classe; className empty means every class. Empty on success, else

@@ -2,8 +2,13 @@
 #pragma once
 
 // What the school server's files share, inside the school library.
+#include "classmodel.h"
+
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+
+#include <map>
 
 namespace registro::server::detail {
 
@@ -30,5 +35,10 @@ QString oneLine(const QString &text);
 // Connects without looking for the tables: the setup makes them. Empty on
 // success, else why.
 QString open(const QString &conninfo, const QString &name);
+
+// Gives each child of children (by childKey) the race set for her in the
+// class. Empty on success, else why.
+QString readSettings(const QSqlDatabase &db, const QString &className,
+                     std::map<QString, Child> &children);
 
 } // namespace registro::server::detail

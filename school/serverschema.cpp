@@ -84,6 +84,15 @@ const char *const AddAnswers =
     "INSERT INTO dieci.answers (race, seq, at, number, typed, correct, ms) VALUES (x.race, "
     "x.seq, x.at, x.number, x.typed, x.correct, x.ms) ON CONFLICT (race, seq) DO NOTHING; "
     "GET DIAGNOSTICS n = ROW_COUNT; added := added + n; END LOOP; RETURN added; END $f$";
+
+// The race the teacher set for one child, for the drill about to start hers:
+// one name at a time, never the class's list. Typing that name in the drill
+// shows as much.
+const char *const RaceSettings =
+    "CREATE OR REPLACE FUNCTION dieci.race_settings(class text, child text) RETURNS TABLE "
+    "(minutes integer, practice boolean) LANGUAGE sql STABLE SECURITY DEFINER SET search_path "
+    "= pg_catalog, pg_temp AS $f$ SELECT s.minutes, s.practice FROM dieci.child_settings s "
+    "WHERE s.class = $1 AND s.child = $2 $f$";
 } // namespace
 
 const QStringList &schemaStatements()
@@ -117,6 +126,11 @@ const QStringList &schemaStatements()
         "CREATE TABLE IF NOT EXISTS dieci.deleted_races (id uuid PRIMARY KEY)",
         "CREATE TABLE IF NOT EXISTS dieci.deleted_children (class text NOT NULL, child text NOT "
         "NULL, deleted timestamp NOT NULL, PRIMARY KEY (class, child))",
+        // What the teachers set for a child's races, per class; the drill
+        // reads one child's through race_settings().
+        "CREATE TABLE IF NOT EXISTS dieci.child_settings (class text NOT NULL, child text NOT "
+        "NULL, minutes integer NOT NULL CHECK (minutes BETWEEN 0 AND 60), practice boolean NOT "
+        "NULL, changed timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (class, child))",
         // Passwords were kept here in clear by the first version.
         "DROP TABLE IF EXISTS dieci.passwords",
         "REVOKE ALL ON ALL TABLES IN SCHEMA dieci FROM PUBLIC",
@@ -124,6 +138,7 @@ const QStringList &schemaStatements()
         CheckTime,
         AddRaces,
         AddAnswers,
+        RaceSettings,
         "REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dieci FROM PUBLIC",
         // Nobody makes anything of their own: no temporary tables, no objects.
         "REVOKE CREATE ON SCHEMA public FROM PUBLIC",

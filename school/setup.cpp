@@ -79,27 +79,30 @@ QStringList grants(const QSqlDatabase &db, const QString &database, const QStrin
     const QString c = identifier(db, children);
     const QString t = identifier(db, teachers);
     const QString d = identifier(db, database);
-    return {QStringLiteral("REVOKE TEMPORARY ON DATABASE %1 FROM PUBLIC").arg(d),
-            QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2, %3").arg(d, c, t),
-            QStringLiteral("GRANT USAGE ON SCHEMA dieci TO %1, %2").arg(c, t),
-            QStringLiteral("GRANT SELECT ON dieci.info TO %1, %2").arg(c, t),
-            QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.add_races(json), "
-                           "dieci.add_answers(json) TO %1")
-                .arg(c),
-            // Once: a school that raised it keeps its own.
-            QStringLiteral("DO $d$ BEGIN IF (SELECT rolconnlimit FROM pg_roles WHERE rolname = "
-                           "%1) = -1 THEN ALTER ROLE %2 CONNECTION LIMIT %3; END IF; END $d$")
-                .arg(literal(db, children), c)
-                .arg(ChildrenConnections),
-            QStringLiteral("ALTER ROLE %1 SET statement_timeout = '10s'").arg(c),
-            QStringLiteral("ALTER ROLE %1 SET idle_in_transaction_session_timeout = '60s'").arg(c),
-            QStringLiteral("GRANT SELECT, DELETE ON dieci.races, dieci.answers TO %1").arg(t),
-            QStringLiteral("GRANT SELECT ON dieci.classes TO %1").arg(t),
-            QStringLiteral("GRANT SELECT, INSERT ON dieci.deleted_races TO %1").arg(t),
-            QStringLiteral("GRANT SELECT, INSERT, UPDATE ON dieci.deleted_children TO %1").arg(t),
-            QStringLiteral("INSERT INTO dieci.info VALUES ('version', '%1') ON CONFLICT (key) "
-                           "DO UPDATE SET value = EXCLUDED.value")
-                .arg(ServerVersion)};
+    return {
+        QStringLiteral("REVOKE TEMPORARY ON DATABASE %1 FROM PUBLIC").arg(d),
+        QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2, %3").arg(d, c, t),
+        QStringLiteral("GRANT USAGE ON SCHEMA dieci TO %1, %2").arg(c, t),
+        QStringLiteral("GRANT SELECT ON dieci.info TO %1, %2").arg(c, t),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.add_races(json), "
+                       "dieci.add_answers(json), dieci.race_settings(text, text) TO %1")
+            .arg(c),
+        // Once: a school that raised it keeps its own.
+        QStringLiteral("DO $d$ BEGIN IF (SELECT rolconnlimit FROM pg_roles WHERE rolname = "
+                       "%1) = -1 THEN ALTER ROLE %2 CONNECTION LIMIT %3; END IF; END $d$")
+            .arg(literal(db, children), c)
+            .arg(ChildrenConnections),
+        QStringLiteral("ALTER ROLE %1 SET statement_timeout = '10s'").arg(c),
+        QStringLiteral("ALTER ROLE %1 SET idle_in_transaction_session_timeout = '60s'").arg(c),
+        QStringLiteral("GRANT SELECT, DELETE ON dieci.races, dieci.answers TO %1").arg(t),
+        QStringLiteral("GRANT SELECT ON dieci.classes TO %1").arg(t),
+        QStringLiteral("GRANT SELECT, INSERT ON dieci.deleted_races TO %1").arg(t),
+        QStringLiteral("GRANT SELECT, INSERT, UPDATE ON dieci.deleted_children TO %1").arg(t),
+        QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON dieci.child_settings TO %1").arg(t),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.race_settings(text, text) TO %1").arg(t),
+        QStringLiteral("INSERT INTO dieci.info VALUES ('version', '%1') ON CONFLICT (key) "
+                       "DO UPDATE SET value = EXCLUDED.value")
+            .arg(ServerVersion)};
 }
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "server.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -100,6 +101,8 @@ private slots:
     void serverStoppedMidRace();
     void senderKilledBetweenSendAndMark();
     void drillSendsItsRaceWithItsClass();
+    void drillFindsHerRaceOnTheServer_data();
+    void drillFindsHerRaceOnTheServer();
     void teacherReadsAndDeletesOnTheServer();
     void exportFromTheServerAgreesWithTheRegister();
     void teachersWindowOnTheServer();
@@ -732,6 +735,59 @@ void TestSchool::drillSendsItsRaceWithItsClass()
              QString("0"));
 }
 
+void TestSchool::drillFindsHerRaceOnTheServer_data()
+{
+    QTest::addColumn<QString>("server"); // what the server holds, or how it fails
+    QTest::addColumn<QString>("clock");
+    QTest::addColumn<bool>("said"); // a line on stderr
+    QTest::newRow("set on the server") << "4 minuti"
+                                       << "00:04:00" << false;
+    QTest::newRow("set in another class only") << "4B"
+                                               << "00:03:00" << false;
+    QTest::newRow("server refuses") << "password"
+                                    << "00:03:00" << true;
+    QTest::newRow("server older than settings") << "vecchio"
+                                                << "00:03:00" << false;
+}
+
+// The lab's computer asks for the race of the child about to play; what her
+// teacher set there outweighs this computer's, which stays for when the
+// server has nothing or cannot answer.
+void TestSchool::drillFindsHerRaceOnTheServer()
+{
+    if (!needServer())
+        QSKIP(qPrintable(m_pgProblem));
+    QFETCH(QString, server);
+    QFETCH(QString, clock);
+    QFETCH(bool, said);
+    QString teacher;
+    static int row = 0; // a database each: a second set-up prints no passwords
+    const QString db = QStringLiteral("impostazioni%1").arg(++row);
+    registro::server::ConnInfo children = registro::server::parseConnInfo(prepared(db, &teacher));
+    QCOMPARE(registro::server::connect(teacher, "docente"), QString());
+    QCOMPARE(registro::server::setRace(QSqlDatabase::database("docente"),
+                                       server == "4B" ? "4B" : "3A", " DORA", {4, false}),
+             QString());
+    QSqlDatabase::removeDatabase("docente");
+    if (server == "password")
+        children.password = "sbagliata";
+    if (server == "vecchio")
+        m_pg.psql(db, "DROP FUNCTION dieci.race_settings(text, text)");
+    writeSettings(labFile(), "[registro]\nclasse=3A\nserver=\"" +
+                                 registro::server::connInfoText(children) + "\"\n");
+    Race race("Dora");
+    const QString local = registro::registerPath(race.fake.data + u'/');
+    QVERIFY(registro::Register::create(local).isOpen());
+    QCOMPARE(registro::Register::open(local, registro::Access::ReadWrite)
+                 .setAdaptation("dora", {3, false}),
+             QString());
+    StderrCapture err;
+    QVERIFY(race.start());
+    QCOMPARE(race.caption("lblconto"), clock);
+    const QByteArray lines = err.text();
+    QVERIFY2(lines.contains("vale la gara di questo computer") == said, lines.constData());
+}
+
 void TestSchool::teacherReadsAndDeletesOnTheServer()
 {
     if (!needServer())
@@ -859,9 +915,12 @@ void TestSchool::teachersWindowOnTheServer()
     };
     QVERIFY(window.choose("Bea"));
     QVERIFY(!window.deleteAllAction()->isEnabled());
-    // Her race is set where the drill reads it, on the computer she plays on.
-    QVERIFY(!window.lengthBox()->isEnabled());
-    QVERIFY(window.lengthBox()->toolTip().contains("questo account"));
+    // Her race is kept on the server, for every computer of the lab.
+    window.lengthBox()->setValue(2);
+    window.practiceBox()->setChecked(true);
+    QCOMPARE(m_pg.psql("finestra", "SELECT class, child, minutes, practice FROM "
+                                   "dieci.child_settings"),
+             QString("3A|bea|2|t"));
     window.deleteChild();
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked[0].contains("registro della scuola (classe 3A)"), qPrintable(asked[0]));
@@ -881,6 +940,15 @@ void TestSchool::teachersWindowOnTheServer()
     text.start("pdftotext", {pdf, "-"});
     if (text.waitForFinished(30000) && text.exitCode() == 0)
         QVERIFY(text.readAllStandardOutput().contains("Ciro"));
+    // Her race from a terminal: only in a class the school has.
+    for (const QString klass : {"5C", "", "4B"}) {
+        report.start(DIECI_REGISTRO, {"--adatta", "Ciro", "--durata", "0", "--classe", klass});
+        QVERIFY(report.waitForFinished(60000));
+        QCOMPARE(report.exitCode(), klass == "4B" ? 0 : 1);
+    }
+    QCOMPARE(m_pg.psql("finestra", "SELECT string_agg(concat_ws(':', class, child, minutes), ',' "
+                                   "ORDER BY class) FROM dieci.child_settings"),
+             QString("3A:bea:2,4B:ciro:0"));
 }
 
 void TestSchool::refusedRaceIsSetAside()

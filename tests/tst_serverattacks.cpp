@@ -25,7 +25,8 @@ const char *const Everything =
     "ending, record_beaten, secret), ';' ORDER BY id) FROM dieci.races), '') || "
     "coalesce((SELECT string_agg(concat_ws(',', race, seq, number, typed, correct, ms), ';' "
     "ORDER BY race, seq) FROM dieci.answers), '') || coalesce((SELECT string_agg(name, ',') "
-    "FROM dieci.classes), ''))";
+    "FROM dieci.classes), '') || coalesce((SELECT string_agg(concat_ws(',', class, child, "
+    "minutes, practice), ';') FROM dieci.child_settings), ''))";
 
 QByteArray raceJson(const QString &id, const QString &secret, const QString &className,
                     const QString &ending = "null", const QString &name = "Ada")
@@ -83,6 +84,7 @@ void TestServerAttacks::initTestCase()
     m_race = ask(path, "SELECT id FROM races");
     m_secret = ask(path, "SELECT secret FROM races");
     QCOMPARE(m_pg.psql("scuola", "SELECT count(*) FROM dieci.answers"), QString("1"));
+    m_pg.psql("scuola", "INSERT INTO dieci.child_settings VALUES ('3A', 'ada', 10, true)");
 }
 
 void TestServerAttacks::childrensRoleIsRefused_data()
@@ -100,6 +102,13 @@ void TestServerAttacks::childrensRoleIsRefused_data()
     QTest::newRow("read classes") << "SELECT name FROM dieci.classes"
                                   << ""
                                   << "permission denied";
+    // Who has a race of her own tells who has a learning plan.
+    QTest::newRow("read the class's settings") << "SELECT child FROM dieci.child_settings"
+                                               << ""
+                                               << "permission denied";
+    QTest::newRow("set her own race") << "UPDATE dieci.child_settings SET minutes = 0"
+                                      << ""
+                                      << "permission denied";
     QTest::newRow("change around the functions") << "UPDATE dieci.answers SET correct = true"
                                                  << ""
                                                  << "permission denied";

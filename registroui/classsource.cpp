@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 
 #include <atomic>
+#include <utility>
 #include <vector>
 
 namespace registroui {
@@ -145,16 +146,28 @@ public:
         return registro::server::exportCsv(m_conninfo, csv, filter, m_className);
     }
 
+    ~SchoolClass() override
+    {
+        if (!m_settings.isEmpty())
+            QSqlDatabase::removeDatabase(m_settings);
+    }
+
     // Kept on the server for the class: the drill asks for it on every
-    // computer of the lab.
+    // computer of the lab. Each step of the spin box is sent on the same
+    // connection, made at the first.
     QString setRace(const QString &name, const registro::Adaptation &race) override
     {
         QString why;
-        withConnection(
-            [&](const QSqlDatabase &db) {
-                why = registro::server::setRace(db, m_className, name, race);
-            },
-            &why);
+        if (m_settings.isEmpty()) {
+            m_settings = QStringLiteral("registro-impostazioni-%1").arg(quintptr(this));
+            why = registro::server::connect(m_conninfo, m_settings);
+        }
+        if (why.isEmpty())
+            why = registro::server::setRace(QSqlDatabase::database(m_settings, false), m_className,
+                                            name, race);
+        if (!why.isEmpty()) { // connected again at the next change
+            QSqlDatabase::removeDatabase(std::exchange(m_settings, QString()));
+        }
         return why;
     }
 
@@ -172,6 +185,7 @@ private:
 
     QString m_conninfo;
     QString m_className;
+    QString m_settings; // the connection the teacher's changes go through
 };
 } // namespace
 

@@ -33,6 +33,10 @@ QLabel *plainLabel(const QString &text = {});
 class RegisterWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // What the dialog's "Prova" says of a connection string: whether the
+    // server answers this user, how many classes it holds, whether its
+    // certificate is checked.
+    static QString tryServer(const QString &conninfo);
     // When the window appears: once made (for a report, say), or at once,
     // before the class is read, saying that it is being read.
     enum class Showing { Later, AtOnce };

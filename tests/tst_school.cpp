@@ -892,6 +892,14 @@ void TestSchool::teachersWindowOnTheServer()
         QVERIFY(window.notice()->text().startsWith("Il registro della scuola"));
     }
 
+    // The dialog's "Prova", before anything is kept.
+    const QList<std::pair<QString, QString>> tries = {
+        {registro::server::connInfoText(wrong), "Collegamento non riuscito: "},
+        {children, "questo utente non può leggere le classi"},
+        {teacher, "Collegamento riuscito: 2 classi sul server; il certificato del server NON"}};
+    for (const auto &[conninfo, said] : tries)
+        QVERIFY2(registroui::RegisterWindow::tryServer(conninfo).contains(said),
+                 qPrintable(registroui::RegisterWindow::tryServer(conninfo)));
     writeSettings(ownFile(), "[registro]\nserver=\"" + teacher + "\"\n");
     registroui::RegisterWindow window(tmp.path() + "/nessuno.sqlite");
     QVERIFY(window.onServer());

@@ -51,11 +51,6 @@ QChart *raceChart(const registro::Child &c)
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     auto *x = new QDateTimeAxis;
-    if (c.races.size() == 1) {
-        const QDateTime only = registro::fromTimestamp(c.races.front().started);
-        x->setRange(only.addDays(-1), only.addDays(1));
-        x->setTickCount(3);
-    }
     x->setFormat(QStringLiteral("dd/MM"));
     x->setTitleText(QStringLiteral("Data"));
     auto *y = new QValueAxis;
@@ -74,6 +69,11 @@ QChart *raceChart(const registro::Child &c)
         series->attachAxis(x);
         series->attachAxis(y);
     }
+    // Set once the series are attached, which would otherwise take the
+    // range of the first alone: every race is on the chart.
+    const auto [from, to] = chartRange(c.races);
+    x->setRange(from, to);
+    x->setTickCount(from.daysTo(to) <= 2 ? 3 : 5);
     return chart;
 }
 } // namespace

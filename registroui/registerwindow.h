@@ -73,6 +73,7 @@ public:
     QTableWidget *classTable() const { return m_table; }
     QTableWidget *racesTable() const { return m_races; }
     QSpinBox *lengthBox() const { return m_length; }
+    QChartView *chartView() const { return m_chart; }
     QCheckBox *practiceBox() const { return m_practice; }
     QLabel *notice() const { return m_notice; }
     QLabel *fact(int number) const { return m_facts[number - 1]; }

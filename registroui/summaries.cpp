@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "summaries.h"
 
+#include "register.h"
+
 #include <QHash>
 #include <QLocale>
 #include <QStringList>
@@ -41,6 +43,27 @@ QString factColour(const registro::Knowledge &k)
 QString factTextColour(const registro::Knowledge &k)
 {
     return k.byHeart ? QStringLiteral("white") : QStringLiteral("black");
+}
+
+std::pair<QDateTime, QDateTime> chartRange(const QList<registro::RaceRow> &races)
+{
+    QDateTime first, last;
+    for (const registro::RaceRow &race : races) {
+        const QDateTime when = registro::fromTimestamp(race.started);
+        if (!when.isValid())
+            continue;
+        if (!first.isValid() || when < first)
+            first = when;
+        if (!last.isValid() || when > last)
+            last = when;
+    }
+    if (!first.isValid())
+        first = last = QDateTime::currentDateTime();
+    const qint64 span = first.msecsTo(last);
+    constexpr qint64 Day = 24 * 3600 * 1000;
+    if (span < Day)
+        return {first.addDays(-1), last.addDays(1)};
+    return {first.addMSecs(-span / 20), last.addMSecs(span / 20)};
 }
 
 } // namespace registroui

@@ -3,7 +3,10 @@
 
 #include "classmodel.h"
 
+#include <QDateTime>
 #include <QString>
+
+#include <utility>
 
 namespace registroui {
 
@@ -20,5 +23,11 @@ QString factText(int n, const registro::Knowledge &k);
 // distinct under every common colour blindness (Okabe and Ito's palette).
 QString factColour(const registro::Knowledge &k);
 QString factTextColour(const registro::Knowledge &k);
+
+// The chart's dates: from her first race to her last, whatever kind each
+// is (full, custom, cut short), with a little room at each end, and a day
+// each side when they all fall on one day; a day each side of today when
+// she has none.
+std::pair<QDateTime, QDateTime> chartRange(const QList<registro::RaceRow> &races);
 
 } // namespace registroui

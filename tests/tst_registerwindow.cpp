@@ -13,7 +13,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
+#include <QDateTimeAxis>
 #include <QLabel>
 #include <QSpinBox>
 #include <QSqlDatabase>
@@ -84,6 +87,8 @@ private slots:
     void exportIsWhatTheWindowShows();
     void settingsAreKeptAtOnce();
     void aRaceWithoutANameIsShown();
+    void chartHasEveryRace_data();
+    void chartHasEveryRace();
     void whatAChildWroteStaysText();
 };
 
@@ -308,6 +313,49 @@ void TestRegisterWindow::settingsAreKeptAtOnce()
     QVERIFY(
         registro::Register::open(path, registro::Access::ReadOnly).adaptation("ugo").standard());
     QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ugo"));
+}
+
+void TestRegisterWindow::chartHasEveryRace_data()
+{
+    // Each race: its day after the first, and how it went ("fine" ran to the
+    // clock; "2 minuti" was a race set for her; "uscita" was left early).
+    QTest::addColumn<QStringList>("races");
+    QTest::newRow("full races only") << QStringList{"0 fine", "3 fine", "9 fine"};
+    QTest::newRow("practice after the last full race")
+        << QStringList{"0 fine", "5 fine", "20 2 minuti", "40 2 minuti"};
+    QTest::newRow("left early before the first full race")
+        << QStringList{"0 uscita", "30 fine", "31 fine"};
+    QTest::newRow("custom races only") << QStringList{"0 2 minuti", "7 senza tempo"};
+    QTest::newRow("one race cut short") << QStringList{"0 uscita"};
+}
+
+// Her chart's dates reach every race she played, whatever kind, and no
+// further than a few days beyond them.
+void TestRegisterWindow::chartHasEveryRace()
+{
+    QFETCH(QStringList, races);
+    QTemporaryDir tmp;
+    const QString path = registro::registerPath(tmp.path() + u'/');
+    registro::Register::create(path);
+    QDateTime first, last;
+    for (const QString &race : races) {
+        const QDateTime start = Day.addDays(race.section(' ', 0, 0).toInt());
+        const QString how = race.section(' ', 1);
+        const bool custom = how != "fine" && how != "uscita";
+        registro::RaceRecorder recorder(path, start, "Pietro", custom ? how : QString());
+        recorder.answer(start.addSecs(5), 7, "3", true, 1200);
+        recorder.end(how == "uscita" ? registro::Ending::Exit : registro::Ending::Clock, false);
+        first = first.isValid() ? std::min(first, start) : start;
+        last = last.isValid() ? std::max(last, start) : start;
+    }
+    registroui::RegisterWindow window(path);
+    QVERIFY(window.choose("Pietro"));
+    const auto axes = window.chartView()->chart()->axes(Qt::Horizontal);
+    QCOMPARE(axes.size(), 1);
+    const auto *x = qobject_cast<QDateTimeAxis *>(axes.first());
+    QVERIFY2(x->min() <= first && x->max() >= last.addSecs(5),
+             qPrintable(x->min().toString() + " - " + x->max().toString()));
+    QVERIFY(x->min() >= first.addDays(-3) && x->max() <= last.addDays(3));
 }
 
 void TestRegisterWindow::aRaceWithoutANameIsShown()

@@ -22,12 +22,16 @@
 #include <QIcon>
 
 #include <csignal>
+#include <cstdio>
 
 namespace {
 using namespace cli;
 
 // Every option, with its Italian help.
 struct Options {
+    // Qt's own help option says its text in English whatever the language.
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Mostra questo aiuto.")};
     QCommandLineOption on{QStringLiteral("attiva"),
                           QStringLiteral("Attiva il registro: da ora dieci registra le gare.")};
     QCommandLineOption out{QStringLiteral("esporta"),
@@ -130,12 +134,12 @@ int exportTo(const QCommandLineParser &parser, const Options &o, const QString &
 // What --help lists, in Italian.
 void addOptions(QCommandLineParser &parser, const Options &o)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Registro di dieci: le gare e le risposte dei bambini, su questo computer."));
-    parser.addHelpOption();
-    parser.addOptions({o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor, o.length,
-                       o.practice, o.prepare, o.inClass, o.address, o.noTls, o.newPasswords,
-                       o.check});
+    parser.setApplicationDescription(
+        QStringLiteral("Registro di dieci: le gare e le risposte dei bambini, su questo computer "
+                       "o sul server della scuola."));
+    parser.addOptions({o.help, o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor,
+                       o.length, o.practice, o.prepare, o.inClass, o.address, o.noTls,
+                       o.newPasswords, o.check});
 }
 
 int commands(QCoreApplication &app)
@@ -146,6 +150,10 @@ int commands(QCoreApplication &app)
     const Options o;
     addOptions(parser, o);
     parser.process(app);
+    if (parser.isSet(o.help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
     if (parser.isSet(o.prepare))
         return prepare(parser, o);
     if (parser.isSet(o.check))

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "classmodel.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -31,6 +33,18 @@ QString Adaptation::describe() const
 QString shownName(const QString &name)
 {
     return name.trimmed().isEmpty() ? QStringLiteral("(senza nome)") : name;
+}
+
+bool italianOrder(const QString &a, const QString &b)
+{
+    // One per thread: a collator sets itself up at its first use.
+    static thread_local const QCollator italian = [] {
+        QCollator c(QLocale(QLocale::Italian, QLocale::Italy));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(true); // "Bambino 2" before "Bambino 10"
+        return c;
+    }();
+    return italian.compare(a, b) < 0;
 }
 
 Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)

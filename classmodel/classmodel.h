@@ -63,6 +63,9 @@ struct Child {
 // A child's name as the teacher reads it: a race with no name typed is kept
 // under the empty name, and shown so.
 QString shownName(const QString &name);
+// Names in the order an Italian reads them, whatever the machine's language:
+// "Àngelo" beside "Angelo", "ada" beside "Ada".
+bool italianOrder(const QString &a, const QString &b);
 
 // How well a child knows one fact n + (10 - n), over her last 20 answers to it.
 struct Knowledge {

@@ -7,7 +7,8 @@ namespace platform {
 
 // Qt's own texts (the buttons of its dialogs, the file dialog, a text box's
 // menu, --help) in Italian, as every text of ours is, whatever the system's
-// language. Silent when the translations are not installed.
+// language; dates, numbers and calendars as Italy writes them. Silent when
+// the translations are not installed.
 void installItalianQt(QCoreApplication &app);
 
 } // namespace platform

@@ -175,9 +175,8 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unr
         std::stable_sort(child.answers.begin(), child.answers.end(),
                          [](const AnswerRow &a, const AnswerRow &b) { return a.at < b.at; });
     }
-    std::sort(list.begin(), list.end(), [](const Child &a, const Child &b) {
-        return QString::localeAwareCompare(a.name, b.name) < 0;
-    });
+    std::sort(list.begin(), list.end(),
+              [](const Child &a, const Child &b) { return italianOrder(a.name, b.name); });
     return list;
 }
 

@@ -31,6 +31,29 @@ ErrorKind kindOf(const QSqlError &error)
     }
 }
 
+namespace {
+// What each kind means to whoever reads the line.
+QString inWords(ErrorKind kind)
+{
+    switch (kind) {
+    case ErrorKind::Busy:
+        return QStringLiteral("occupato da un altro programma");
+    case ErrorKind::ReadOnly:
+        return QStringLiteral("in sola lettura");
+    case ErrorKind::Io:
+        return QStringLiteral("illeggibile o non scrivibile sul disco");
+    case ErrorKind::Damaged:
+        return QStringLiteral("danneggiato");
+    case ErrorKind::Full:
+        return QStringLiteral("senza spazio: il disco è pieno");
+    case ErrorKind::NotARegister:
+        return QStringLiteral("non è un registro di dieci");
+    default:
+        return QStringLiteral("in errore");
+    }
+}
+} // namespace
+
 Error errorOf(const QSqlError &error)
 {
     const ErrorKind kind = kindOf(error);
@@ -39,7 +62,8 @@ Error errorOf(const QSqlError &error)
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.text();
-    return {kind, text.simplified()};
+    // SQLite's own words, in English, after the Italian ones.
+    return {kind, QStringLiteral("%1 (%2)").arg(inWords(kind), text.simplified())};
 }
 
 } // namespace registro

@@ -100,9 +100,7 @@ QString Register::problem() const
         return QStringLiteral("Il registro %1 è %2: non viene modificato.")
             .arg(m_path, m_error.text);
     case ErrorKind::Busy:
-        return QStringLiteral("Il registro %1 è occupato da un altro programma (%2): riprovare "
-                              "tra poco.")
-            .arg(m_path, m_error.text);
+        return QStringLiteral("Il registro %1 è %2: riprovare tra poco.").arg(m_path, m_error.text);
     default:
         return QStringLiteral("%1: %2").arg(m_path, m_error.text);
     }

@@ -17,7 +17,8 @@ using detail::RecentAnswers;
 
 QString errorOf(const QSqlQuery &query)
 {
-    return detail::oneLine(query.lastError().databaseText());
+    return detail::serverError(query.lastError().databaseText(),
+                               query.lastError().nativeErrorCode());
 }
 } // namespace
 
@@ -93,9 +94,8 @@ QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString
     QList<Child> list;
     for (auto &[key, child] : children)
         list.append(std::move(child));
-    std::sort(list.begin(), list.end(), [](const Child &a, const Child &b) {
-        return QString::localeAwareCompare(a.name, b.name) < 0;
-    });
+    std::sort(list.begin(), list.end(),
+              [](const Child &a, const Child &b) { return italianOrder(a.name, b.name); });
     return list;
 }
 
@@ -124,7 +124,8 @@ int deleteChild(const QSqlDatabase &db, const QString &className, const QString 
     }
     *why = errorOf(q);
     if (why->isEmpty())
-        *why = detail::oneLine(conn.lastError().databaseText());
+        *why = detail::serverError(conn.lastError().databaseText(),
+                                   conn.lastError().nativeErrorCode());
     conn.rollback();
     return -1;
 }

@@ -13,6 +13,7 @@ namespace registro::server {
 
 using detail::Missing;
 using detail::oneLine;
+using detail::serverError;
 
 namespace detail {
 
@@ -61,7 +62,7 @@ QString open(const QString &conninfo, const QString &name)
     db.setPassword(info.password);
     db.setConnectOptions(withDefaults(info.options).join(u';'));
     if (!db.open())
-        return oneLine(db.lastError().databaseText());
+        return serverError(db.lastError().databaseText(), db.lastError().nativeErrorCode());
     return {};
 }
 
@@ -70,7 +71,7 @@ QString open(const QString &conninfo, const QString &name)
 namespace {
 QString errorOf(const QSqlQuery &query)
 {
-    return oneLine(query.lastError().databaseText());
+    return serverError(query.lastError().databaseText(), query.lastError().nativeErrorCode());
 }
 
 bool needsQuotes(const QString &value)
@@ -140,7 +141,7 @@ QString detail::tablesProblem(bool missing, const QString &version)
 
 QString errorLine(const QSqlError &error)
 {
-    return oneLine(error.databaseText());
+    return serverError(error.databaseText(), error.nativeErrorCode());
 }
 
 ConnInfo parseConnInfo(const QString &text)

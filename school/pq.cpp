@@ -18,7 +18,7 @@ Pq::Pq(const QString &conninfo)
     info.options = detail::withDefaults(info.options);
     m_conn = PQconnectdb(connInfoText(info).toUtf8().constData());
     if (PQstatus(m_conn) != CONNECTION_OK) {
-        m_error = detail::oneLine(QString::fromUtf8(PQerrorMessage(m_conn)));
+        m_error = detail::serverError(QString::fromUtf8(PQerrorMessage(m_conn)));
         return;
     }
     const std::lock_guard lock(m_canceller->m_mutex);
@@ -64,11 +64,11 @@ Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const char *message = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
-        reply.why = detail::oneLine(QString::fromUtf8(message ? message : PQerrorMessage(m_conn)));
         const char *state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
         reply.state = QString::fromLatin1(state ? state : "");
-        if (reply.why.isEmpty())
-            reply.why = QStringLiteral("il server non risponde");
+        const QString said = QString::fromUtf8(message ? message : PQerrorMessage(m_conn));
+        reply.why = said.trimmed().isEmpty() ? QStringLiteral("il server non risponde")
+                                             : detail::serverError(said, reply.state);
     } else if (PQntuples(result) > 0 && PQnfields(result) > 0) {
         reply.value = QString::fromUtf8(PQgetvalue(result, 0, 0));
     }

@@ -32,6 +32,9 @@ inline const QString NewerTables = QStringLiteral("tabelle di una versione più 
 
 // A server's message on one line.
 QString oneLine(const QString &text);
+// A server's or libpq's error on one line, as an Italian sentence with the
+// original after it; state is its SQLSTATE when there is one.
+QString serverError(const QString &message, const QString &state = {});
 // Connects without looking for the tables: the setup makes them. Empty on
 // success, else why.
 QString open(const QString &conninfo, const QString &name);

@@ -20,7 +20,7 @@ QString errorOf(const QSqlQuery &q)
 {
     if (detail::Missing.contains(q.lastError().nativeErrorCode()))
         return NotYet;
-    return detail::oneLine(q.lastError().databaseText());
+    return detail::serverError(q.lastError().databaseText(), q.lastError().nativeErrorCode());
 }
 } // namespace
 

@@ -49,7 +49,8 @@ QString roleName(const QString &dbname, const char *suffix)
 
 QString errorOf(const QSqlQuery &query)
 {
-    return detail::oneLine(query.lastError().databaseText());
+    return detail::serverError(query.lastError().databaseText(),
+                               query.lastError().nativeErrorCode());
 }
 // Makes or keeps one of the two roles. Its password changes only when the
 // role is new or new ones are asked for: the server keeps no copy of it.

@@ -87,6 +87,7 @@ private slots:
     void exportIsWhatTheWindowShows();
     void settingsAreKeptAtOnce();
     void aRaceWithoutANameIsShown();
+    void namesInItalianOrder();
     void chartHasEveryRace_data();
     void chartHasEveryRace();
     void whatAChildWroteStaysText();
@@ -313,6 +314,21 @@ void TestRegisterWindow::settingsAreKeptAtOnce()
     QVERIFY(
         registro::Register::open(path, registro::Access::ReadOnly).adaptation("ugo").standard());
     QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ugo"));
+}
+
+// As an Italian reads them, whatever the machine's language (the suite runs
+// under the C locale, which sorts by code point).
+void TestRegisterWindow::namesInItalianOrder()
+{
+    QTemporaryDir tmp;
+    QList<std::tuple<QString, int, registro::Ending>> races;
+    for (const QString name : {"bea", "Zoe", "Àlex", "Bambino 10", "Ada", "Bambino 2", "Élia"})
+        races.append({name, 1, registro::Ending::Clock});
+    registroui::RegisterWindow window(registerWith(tmp.path(), races));
+    QStringList shown;
+    for (int row = 0; row < window.classTable()->rowCount(); ++row)
+        shown << window.classTable()->item(row, 0)->text();
+    QCOMPARE(shown, QStringList({"Ada", "Àlex", "Bambino 2", "Bambino 10", "bea", "Élia", "Zoe"}));
 }
 
 void TestRegisterWindow::chartHasEveryRace_data()

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <map>
 
+#include <libpq-fe.h>
+
 namespace registro::server {
 
 namespace {
@@ -47,6 +49,25 @@ QString roleName(const QString &dbname, const char *suffix)
     return name + u'_' + QLatin1String(suffix);
 }
 
+// What the server keeps of a password, made here by libpq: the password
+// itself never reaches the server, nor its log of statements, nor the list
+// of what sessions are running. Empty when libpq cannot make it.
+QString scramVerifier(const QSqlDatabase &db, const QString &role, const QString &password)
+{
+    const QVariant handle = db.driver()->handle();
+    // The driver's own libpq connection, named after libpq's struct.
+    PGconn *conn = handle.isValid() && qstrcmp(handle.typeName(), "pg_conn*") == 0
+                       ? *static_cast<PGconn *const *>(handle.data())
+                       : nullptr;
+    if (!conn)
+        return {};
+    char *made = PQencryptPasswordConn(conn, password.toUtf8().constData(),
+                                       role.toUtf8().constData(), "scram-sha-256");
+    const QString verifier = made ? QString::fromLatin1(made) : QString();
+    PQfreemem(made);
+    return verifier;
+}
+
 QString errorOf(const QSqlQuery &query)
 {
     return detail::serverError(query.lastError().databaseText(),
@@ -65,9 +86,11 @@ QString makeRole(QSqlQuery &q, const QSqlDatabase &db, const QString &role, bool
     if (exists && !rotate)
         return {};
     *password = newPassword();
-    if (!q.exec(
-            QStringLiteral("%1 ROLE %2 LOGIN NOINHERIT PASSWORD %3")
-                .arg(exists ? "ALTER" : "CREATE", identifier(db, role), literal(db, *password))))
+    const QString verifier = scramVerifier(db, role, *password);
+    if (verifier.isEmpty())
+        return QStringLiteral("impossibile cifrare la password del ruolo %1").arg(role);
+    if (!q.exec(QStringLiteral("%1 ROLE %2 LOGIN NOINHERIT PASSWORD %3")
+                    .arg(exists ? "ALTER" : "CREATE", identifier(db, role), literal(db, verifier))))
         return errorOf(q);
     return {};
 }

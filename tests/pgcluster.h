@@ -27,6 +27,8 @@ public:
     QString psql(const QString &dbname, const QString &sql) const;
 
     static QString binDir();
+    // Where the server writes its log.
+    QString logPath() const { return m_data + QStringLiteral("/log"); }
 
 private:
     QString run(const QStringList &command, QString *output = nullptr) const;

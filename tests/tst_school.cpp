@@ -463,6 +463,17 @@ void TestSchool::preparingTwiceKeepsThePasswords()
         QCOMPARE(registro::server::connect(conninfo, "prova"), QString());
         QSqlDatabase::removeDatabase("prova");
     }
+    // A server that logs every statement of its owner never learns a password.
+    m_pg.psql("postgres", "ALTER ROLE postgres SET log_statement = 'ddl'");
+    const registro::server::Prepared logged =
+        registro::server::prepare(m_pg.ownerConnInfo("registrata"), testLab(m_pg));
+    m_pg.psql("postgres", "ALTER ROLE postgres RESET log_statement");
+    const QString password =
+        registro::server::parseConnInfo(roleConnInfo(logged.labBlock)).password;
+    QVERIFY(!password.isEmpty());
+    const QByteArray log = fileBytes(m_pg.logPath());
+    QVERIFY(log.contains("CREATE ROLE \"registrata_alunni\" LOGIN NOINHERIT PASSWORD 'SCRAM"));
+    QVERIFY(!log.contains(password.toUtf8()));
     // A database without the setup says what to do.
     m_pg.ownerConnInfo("vuoto");
     const QString bare = roleConnInfo(m_teacher).replace("dbname=scuola", "dbname=vuoto");

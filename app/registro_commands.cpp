@@ -3,6 +3,7 @@
 
 #include "filesystems.h"
 #include "paths.h"
+#include "pq.h"
 #include "register.h"
 #include "registerwindow.h"
 #include "server.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
-#include <QSqlDatabase>
 #include <QSysInfo>
 
 #include <cstdio>
@@ -80,13 +80,11 @@ int deleteOnServer(const QString &conninfo, const QString &className, const QStr
     if (className.trimmed().isEmpty())
         return refuse(QStringLiteral("--cancella %1: sul server della scuola serve anche --classe")
                           .arg(name));
-    const QString connection = QStringLiteral("dieci-cancella");
-    QString why = registro::server::connect(conninfo, connection);
+    const std::unique_ptr<registro::server::Pq> db = registro::server::Pq::open(conninfo);
+    QString why = db->error();
     int races = -1;
     if (why.isEmpty())
-        races = registro::server::deleteChild(QSqlDatabase::database(connection, false),
-                                              className.trimmed(), name, &why);
-    QSqlDatabase::removeDatabase(connection);
+        races = registro::server::deleteChild(*db, className.trimmed(), name, &why);
     if (races < 0)
         return refuse(QStringLiteral("server: %1").arg(why));
     if (races == 0)
@@ -220,18 +218,16 @@ int adaptOnServer(const QString &conninfo, const QString &className, const QStri
     registro::Adaptation a = before.race;
     if (!wantedRace(parser, length, practice, name, &a))
         return 1;
-    const QString connection = QStringLiteral("dieci-adatta");
-    QString why = registro::server::connect(conninfo, connection);
+    const std::unique_ptr<registro::server::Pq> db = registro::server::Pq::open(conninfo);
+    QString why = db->error();
     if (why.isEmpty()) {
-        const QSqlDatabase db = QSqlDatabase::database(connection, false);
-        if (!registro::server::classDeclared(db, klass, &why) && why.isEmpty())
+        if (!registro::server::classDeclared(*db, klass, &why) && why.isEmpty())
             why = QStringLiteral("la classe %1 non è tra quelle della scuola (si aggiunge con "
                                  "dieci-registro --prepara-server … --classe %1)")
                       .arg(klass);
         if (why.isEmpty())
-            why = registro::server::setRace(db, klass, name, a);
+            why = registro::server::setRace(*db, klass, name, a);
     }
-    QSqlDatabase::removeDatabase(connection);
     if (!why.isEmpty())
         return refuse(QStringLiteral("server: %1").arg(why));
     return told(name, a);

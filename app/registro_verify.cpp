@@ -82,7 +82,7 @@ int verify(const QString &registerPath)
         r.bad(QStringLiteral("nessun server della scuola ([registro] server): le gare restano su "
                              "questo computer"));
     } else {
-        const auto server = registro::server::Pq::children(lab.server);
+        const auto server = registro::server::Pq::open(lab.server);
         if (!server->ok()) {
             r.bad(QStringLiteral("il server non risponde (%1): %2")
                       .arg(shown(lab.server), server->error()));

@@ -10,6 +10,7 @@
 //                             to be on the server exactly once
 #include "measure.h"
 #include "pgcluster.h"
+#include "pq.h"
 #include "recorder.h"
 #include "register.h"
 #include "schooltest.h"
@@ -20,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -129,17 +129,17 @@ int schoolScale(PgCluster &pg)
     const QString teacher = block(p.teacherBlock);
     for (int round = 0; round < 3; ++round) {
         clock.restart();
-        QString why = registro::server::connect(teacher, "docente");
+        const auto db = registro::server::Pq::open(teacher);
+        QString why = db->error();
         QList<registro::server::ClassRow> classes;
         QList<registro::Child> children;
         const qint64 connected = clock.elapsed();
         if (why.isEmpty())
-            classes = registro::server::classes(QSqlDatabase::database("docente"), &why);
+            classes = registro::server::classes(*db, &why);
         const qint64 listed = clock.elapsed();
         if (why.isEmpty())
-            children = registro::server::loadClass(QSqlDatabase::database("docente"), "C07", &why);
+            children = registro::server::loadClass(*db, "C07", &why);
         const qint64 loaded = clock.elapsed();
-        QSqlDatabase::removeDatabase("docente");
         if (!why.isEmpty())
             return fail(why);
         int races = 0, recent = 0;

@@ -19,26 +19,40 @@ QString field(QString text)
     return text;
 }
 
+namespace {
 // One answer's line. The stamp is cut, not parsed: a million rows are a
 // million dates, and it is written in one known format.
-QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QString &className)
+template <typename Value>
+QByteArray line(Value value, const QString &name, int race, const QString &className)
 {
-    const QString at = q.value(0).toString(); // yyyy-MM-ddTHH:mm:ss.zzz
-    const QString ending = q.value(7).toString();
+    const QString at = value(0); // yyyy-MM-ddTHH:mm:ss.zzz
+    const QString ending = value(7);
     const QStringView stamp(at);
     QString line;
     line.reserve(96);
     line.append(stamp.mid(8, 2)).append(u'/').append(stamp.mid(5, 2)).append(u'/');
     line.append(stamp.left(4)).append(u';').append(stamp.mid(11, 8)).append(u';');
-    line += field(name) + u';' + QString::number(race) + u';' + field(q.value(3).toString()) +
-            u';' + field(q.value(4).toString()) + u';' +
-            (q.value(5).toInt() ? QStringLiteral("sì") : QStringLiteral("no")) + u';' +
-            field(q.value(6).toString()) + u';' +
+    line += field(name) + u';' + QString::number(race) + u';' + field(value(3)) + u';' +
+            field(value(4)) + u';' +
+            (value(5).toInt() ? QStringLiteral("sì") : QStringLiteral("no")) + u';' +
+            field(value(6)) + u';' +
             (ending.isEmpty() ? QStringLiteral("interrotta") : field(ending));
     if (!className.isNull())
         line += u';' + field(className);
     line += QStringLiteral("\r\n");
     return line.toUtf8();
+}
+} // namespace
+
+QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QString &className)
+{
+    return line([&q](int i) { return q.value(i).toString(); }, name, race, className);
+}
+
+QByteArray answerRow(const QStringList &row, const QString &name, int race,
+                     const QString &className)
+{
+    return line([&row](int i) { return row.value(i); }, name, race, className);
 }
 
 } // namespace registro::csv

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class QSqlQuery;
 
@@ -12,9 +13,12 @@ namespace registro::csv {
 
 // A field as a spreadsheet reads it back, never as a formula.
 QString field(QString text);
-// One answer's line from a query of (at, name, race, number, typed, right,
-// ms, ending); className, when not null, is a tenth column.
+// One answer's line from a row of (at, name, race, number, typed, right,
+// ms, ending), as a query or as text; className, when not null, is a tenth
+// column.
 QByteArray answerRow(const QSqlQuery &q, const QString &name, int race,
+                     const QString &className = {});
+QByteArray answerRow(const QStringList &row, const QString &name, int race,
                      const QString &className = {});
 
 } // namespace registro::csv

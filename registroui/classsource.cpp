@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "classsource.h"
 
+#include "pq.h"
 #include "server.h"
 
-#include <QSqlDatabase>
-
-#include <atomic>
-#include <utility>
+#include <memory>
 #include <vector>
 
 namespace registroui {
@@ -111,7 +109,7 @@ public:
         }
         QString why;
         withConnection(
-            [&](const QSqlDatabase &db) {
+            [&](registro::server::Pq &db) {
                 loaded.children = registro::server::loadClass(db, m_className, &why);
             },
             &why);
@@ -132,7 +130,7 @@ public:
     {
         QString why;
         withConnection(
-            [&](const QSqlDatabase &db) {
+            [&](registro::server::Pq &db) {
                 registro::server::deleteChild(db, m_className, name, &why);
             },
             &why);
@@ -146,28 +144,18 @@ public:
         return registro::server::exportCsv(m_conninfo, csv, filter, m_className);
     }
 
-    ~SchoolClass() override
-    {
-        if (!m_settings.isEmpty())
-            QSqlDatabase::removeDatabase(m_settings);
-    }
-
     // Kept on the server for the class: the drill asks for it on every
     // computer of the lab. Each step of the spin box is sent on the same
     // connection, made at the first.
     QString setRace(const QString &name, const registro::Adaptation &race) override
     {
-        QString why;
-        if (m_settings.isEmpty()) {
-            m_settings = QStringLiteral("registro-impostazioni-%1").arg(quintptr(this));
-            why = registro::server::connect(m_conninfo, m_settings);
-        }
+        if (!m_settings || !m_settings->ok())
+            m_settings = registro::server::Pq::open(m_conninfo);
+        QString why = m_settings->error();
         if (why.isEmpty())
-            why = registro::server::setRace(QSqlDatabase::database(m_settings, false), m_className,
-                                            name, race);
-        if (!why.isEmpty()) { // connected again at the next change
-            QSqlDatabase::removeDatabase(std::exchange(m_settings, QString()));
-        }
+            why = registro::server::setRace(*m_settings, m_className, name, race);
+        if (!why.isEmpty())
+            m_settings.reset(); // connected again at the next change
         return why;
     }
 
@@ -175,17 +163,15 @@ private:
     // Each piece of work on a connection of its own, made on the thread that runs it.
     template <typename Work> void withConnection(Work work, QString *why) const
     {
-        static std::atomic<int> counter;
-        const QString name = QStringLiteral("registro-classe-%1").arg(++counter);
-        *why = registro::server::connect(m_conninfo, name);
+        const std::unique_ptr<registro::server::Pq> db = registro::server::Pq::open(m_conninfo);
+        *why = db->error();
         if (why->isEmpty())
-            work(QSqlDatabase::database(name, false));
-        QSqlDatabase::removeDatabase(name);
+            work(*db);
     }
 
     QString m_conninfo;
     QString m_className;
-    QString m_settings; // the connection the teacher's changes go through
+    std::unique_ptr<registro::server::Pq> m_settings; // where her changes go
 };
 } // namespace
 

@@ -112,11 +112,7 @@ RegisterWindow::RegisterWindow(QString home, QWidget *parent, Showing showing)
         showServer(server);
 }
 
-RegisterWindow::~RegisterWindow()
-{
-    if (!m_connection.isEmpty())
-        QSqlDatabase::removeDatabase(m_connection);
-}
+RegisterWindow::~RegisterWindow() = default;
 
 QWidget *RegisterWindow::buildWelcome()
 {

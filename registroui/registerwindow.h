@@ -117,9 +117,8 @@ private:
     const registro::Child *chosen() const;
 
     QString m_home;
-    QString m_server;     // the teacher's connection string, when on the server
-    QString m_connection; // its connection's name
-    QString m_className;  // the class shown, on the server
+    QString m_server;    // the teacher's connection string, when on the server
+    QString m_className; // the class shown, on the server
     QComboBox *m_classBox = nullptr;
     QWidget *m_classRow = nullptr;
     std::unique_ptr<ClassSource> m_source; // where the class shown comes from

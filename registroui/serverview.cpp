@@ -17,7 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QSqlDatabase>
 #include <QStackedWidget>
 
 #include <utility>
@@ -26,21 +25,19 @@ namespace registroui {
 
 bool RegisterWindow::showServer(const QString &conninfo)
 {
-    const QString name = QStringLiteral("registro-scuola-%1").arg(quintptr(this));
     leaveServer();
-    QString why = registro::server::connect(conninfo, name);
+    const std::unique_ptr<registro::server::Pq> db = registro::server::Pq::open(conninfo);
+    QString why = db->error();
     QList<registro::server::ClassRow> classes;
     if (why.isEmpty())
-        classes = registro::server::classes(QSqlDatabase::database(name, false), &why);
+        classes = registro::server::classes(*db, &why);
     if (!why.isEmpty()) {
-        QSqlDatabase::removeDatabase(name);
         showProblem(QStringLiteral("Il registro della scuola non si può leggere (%1): qui sotto "
                                    "i registri di questo account.")
                         .arg(why));
         return false;
     }
     m_server = conninfo;
-    m_connection = name;
     m_classBox->clear();
     for (const registro::server::ClassRow &c : classes)
         m_classBox->addItem(
@@ -66,9 +63,8 @@ bool RegisterWindow::showClass(const QString &className)
 
 void RegisterWindow::leaveServer()
 {
-    if (m_connection.isEmpty())
+    if (!onServer())
         return;
-    QSqlDatabase::removeDatabase(std::exchange(m_connection, {}));
     m_server.clear();
     m_className.clear();
     m_classRow->hide();
@@ -85,7 +81,7 @@ void RegisterWindow::showLocal()
 
 QString RegisterWindow::tryServer(const QString &conninfo)
 {
-    const auto server = registro::server::Pq::children(conninfo);
+    const auto server = registro::server::Pq::open(conninfo);
     if (!server->ok())
         return QStringLiteral("Collegamento non riuscito: %1").arg(server->error());
     const registro::server::Pq::Reply classes = server->exec("SELECT count(*) FROM dieci.classes");

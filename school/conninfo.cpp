@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Connection strings, and connecting to the school's server.
+// Connection strings, and what every connection to the school's server shares.
 #include "server.h"
 #include "serverdetail.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
 
 namespace registro::server {
 
-using detail::Missing;
 using detail::oneLine;
-using detail::serverError;
 
 namespace detail {
 
@@ -46,34 +42,9 @@ QStringList withDefaults(QStringList options)
     return options;
 }
 
-// Connects without looking for the tables: the setup makes them.
-QString open(const QString &conninfo, const QString &name)
-{
-    const ConnInfo info = parseConnInfo(conninfo);
-    if (!info.error.isEmpty())
-        return QStringLiteral("stringa di connessione non valida (%1)").arg(info.error);
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
-        return QStringLiteral("manca il driver PostgreSQL di Qt (pacchetto libqt6sql6-psql)");
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    db.setHostName(info.host);
-    db.setPort(info.port);
-    db.setDatabaseName(info.dbname);
-    db.setUserName(info.user);
-    db.setPassword(info.password);
-    db.setConnectOptions(withDefaults(info.options).join(u';'));
-    if (!db.open())
-        return serverError(db.lastError().databaseText(), db.lastError().nativeErrorCode());
-    return {};
-}
-
 } // namespace detail
 
 namespace {
-QString errorOf(const QSqlQuery &query)
-{
-    return serverError(query.lastError().databaseText(), query.lastError().nativeErrorCode());
-}
-
 bool needsQuotes(const QString &value)
 {
     return value.isEmpty() || value.contains(u' ') || value.contains(u'\'') ||
@@ -137,11 +108,6 @@ QString detail::tablesProblem(bool missing, const QString &version)
         return QStringLiteral("il database non ha le tabelle di dieci (vanno preparate con "
                               "dieci-registro --prepara-server)");
     return version.toInt() > ServerVersion ? detail::NewerTables : QString();
-}
-
-QString errorLine(const QSqlError &error)
-{
-    return serverError(error.databaseText(), error.nativeErrorCode());
 }
 
 ConnInfo parseConnInfo(const QString &text)
@@ -215,20 +181,6 @@ QString connInfoText(const ConnInfo &info)
     if (!info.password.isEmpty())
         parts << QStringLiteral("password=") + quoted(info.password);
     return (parts + info.options).join(u' ');
-}
-
-QString connect(const QString &conninfo, const QString &name)
-{
-    if (QString why = detail::open(conninfo, name); !why.isEmpty())
-        return why;
-    QSqlQuery query(QSqlDatabase::database(name, false));
-    const bool read =
-        query.exec(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) &&
-        query.next();
-    const bool missing = Missing.contains(query.lastError().nativeErrorCode()) || query.isActive();
-    if (!read && !missing)
-        return errorOf(query);
-    return detail::tablesProblem(!read, read ? query.value(0).toString() : QString());
 }
 
 } // namespace registro::server

@@ -51,29 +51,70 @@ QString Pq::sslMode() const
     return mode;
 }
 
-Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
+Pq::Rows Pq::query(const char *sql, const QList<QByteArray> &params)
 {
     if (!ok())
         return {m_error, {}, {}};
     QList<const char *> values;
     for (const QByteArray &p : params)
-        values << p.constData();
+        values << (p.isNull() ? nullptr : p.constData());
     PGresult *result = PQexecParams(m_conn, sql, int(values.size()), nullptr, values.constData(),
                                     nullptr, nullptr, 0);
-    Reply reply;
+    Rows rows;
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const char *message = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
         const char *state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-        reply.state = QString::fromLatin1(state ? state : "");
+        rows.state = QString::fromLatin1(state ? state : "");
         const QString said = QString::fromUtf8(message ? message : PQerrorMessage(m_conn));
-        reply.why = said.trimmed().isEmpty() ? QStringLiteral("il server non risponde")
-                                             : detail::serverError(said, reply.state);
-    } else if (PQntuples(result) > 0 && PQnfields(result) > 0) {
-        reply.value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        rows.why = said.trimmed().isEmpty() ? QStringLiteral("il server non risponde")
+                                            : detail::serverError(said, rows.state);
+    }
+    for (int r = 0; r < PQntuples(result); ++r) {
+        QStringList &row = rows.rows.emplace_back();
+        for (int c = 0; c < PQnfields(result); ++c)
+            row << (PQgetisnull(result, r, c) ? QString()
+                                              : QString::fromUtf8(PQgetvalue(result, r, c)));
     }
     PQclear(result);
-    return reply;
+    return rows;
+}
+
+Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
+{
+    Rows rows = query(sql, params);
+    QString first;
+    if (!rows.rows.isEmpty() && !rows.rows.front().isEmpty())
+        first = rows.rows.front().front();
+    return {std::move(rows.why), std::move(rows.state), first};
+}
+
+QString Pq::identifier(const QString &name) const
+{
+    const QByteArray utf8 = name.toUtf8();
+    char *quoted = m_conn ? PQescapeIdentifier(m_conn, utf8.constData(), utf8.size()) : nullptr;
+    const QString text = quoted ? QString::fromUtf8(quoted) : QString();
+    PQfreemem(quoted);
+    return text;
+}
+
+QString Pq::literal(const QString &value) const
+{
+    const QByteArray utf8 = value.toUtf8();
+    char *quoted = m_conn ? PQescapeLiteral(m_conn, utf8.constData(), utf8.size()) : nullptr;
+    const QString text = quoted ? QString::fromUtf8(quoted) : QString();
+    PQfreemem(quoted);
+    return text;
+}
+
+QString Pq::passwordVerifier(const QString &role, const QString &password) const
+{
+    char *made = m_conn ? PQencryptPasswordConn(m_conn, password.toUtf8().constData(),
+                                                role.toUtf8().constData(), "scram-sha-256")
+                        : nullptr;
+    const QString verifier = made ? QString::fromLatin1(made) : QString();
+    PQfreemem(made);
+    return verifier;
 }
 
 void Pq::Canceller::cancel()
@@ -84,7 +125,7 @@ void Pq::Canceller::cancel()
         PQcancel(m_cancel, why, sizeof why);
 }
 
-std::unique_ptr<Pq> Pq::children(const QString &conninfo)
+std::unique_ptr<Pq> Pq::open(const QString &conninfo)
 {
     auto pq = std::make_unique<Pq>(conninfo);
     if (!pq->ok())

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <mutex>
@@ -13,11 +14,12 @@ struct pg_cancel;
 
 namespace registro::server {
 
-// A connection to the school's server through libpq itself, for the
-// children's role. Every value travels apart from its statement (the
-// extended protocol): any lab computer can watch what the others' sessions
-// run, and sees only "SELECT dieci.add_races($1::json)". A statement held by
-// a server that stopped answering can be cancelled from another thread.
+// A connection to the school's server through libpq itself, for every role.
+// Every value travels apart from its statement (the extended protocol): any
+// session of the same role can watch what the others run, and sees only
+// "SELECT dieci.add_races($1::json)"; the server's log of statements holds
+// no name. A statement held by a server that stopped answering can be
+// cancelled from another thread.
 class Pq {
 public:
     // Connects with the timeouts of every connection to the server; error()
@@ -41,6 +43,22 @@ public:
     };
     // Runs one statement, each parameter as text, out of line.
     Reply exec(const char *sql, const QList<QByteArray> &params = {});
+    // The same, with every row it gives, each value as text (SQL NULL as a
+    // null QString).
+    struct Rows {
+        QString why;
+        QString state;
+        QList<QStringList> rows;
+    };
+    Rows query(const char *sql, const QList<QByteArray> &params = {});
+
+    // For statements that take no parameters (CREATE ROLE ...): a name or a
+    // value quoted as this server reads it.
+    QString identifier(const QString &name) const;
+    QString literal(const QString &value) const;
+    // What the server keeps of a role's password, made here: the password
+    // itself is never sent. Empty when libpq cannot make it.
+    QString passwordVerifier(const QString &role, const QString &password) const;
 
     // Asks the server to stop the statement running now; any thread.
     class Canceller {
@@ -54,9 +72,9 @@ public:
     };
     std::shared_ptr<Canceller> canceller() const { return m_canceller; }
 
-    // The children's connection, with this version's tables checked; empty
-    // error() on success, as connect() gives it.
-    static std::unique_ptr<Pq> children(const QString &conninfo);
+    // A connection to a database that holds tables this version can use;
+    // error() says why not, or what to run when there are none.
+    static std::unique_ptr<Pq> open(const QString &conninfo);
 
 private:
     pg_conn *m_conn = nullptr;

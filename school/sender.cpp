@@ -67,7 +67,7 @@ struct Sender::State {
             }
         }
         if (!server) {
-            server = server::Pq::children(conninfo);
+            server = server::Pq::open(conninfo);
             if (!server->ok()) {
                 const QString why = server->error();
                 server.reset();

@@ -4,8 +4,6 @@
 #include "classdata.h"
 #include "register.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -31,17 +29,14 @@ struct ConnInfo {
     QString error;       // why the string cannot be read; empty when it can
 };
 ConnInfo parseConnInfo(const QString &text);
-// The server's error on one line, as stderr and the notice line show it.
-QString errorLine(const QSqlError &error);
 // Back into "key=value ..." form, quoting values that need it.
 QString connInfoText(const ConnInfo &info);
 
-// Opens a connection named name on this thread and checks that the database
-// holds this version's tables. A server that does not answer gives up within
-// seconds rather than at the TCP timeout, and no statement runs for long.
-// Empty on success, else why on one line (the connection stays registered:
-// the caller removes it).
-QString connect(const QString &conninfo, const QString &name);
+// Connections go through Pq (pq.h): Pq::open() checks that the database
+// holds tables this version can use. A server that does not answer is given
+// up within seconds rather than at the TCP timeout, and no statement runs
+// for long.
+class Pq;
 
 // Makes or brings up to date the tables, functions and two roles in the
 // database that ownerConninfo reaches as its owner, and declares classes (a
@@ -89,22 +84,20 @@ struct ClassRow {
     int races = 0;
     QString lastStarted;
 };
-QList<ClassRow> classes(const QSqlDatabase &db, QString *why);
+QList<ClassRow> classes(Pq &db, QString *why);
 // One class's children, sorted by name, with every race counted and, of
 // their answers, the last 20 to each fact: what knowledgeOf() needs.
-QList<Child> loadClass(const QSqlDatabase &db, const QString &className, QString *why);
+QList<Child> loadClass(Pq &db, const QString &className, QString *why);
 // Deletes one child of a class, for good: a computer that sends her races
 // later adds nothing. The number of races deleted, or -1.
-int deleteChild(const QSqlDatabase &db, const QString &className, const QString &name,
-                QString *why);
+int deleteChild(Pq &db, const QString &className, const QString &name, QString *why);
 
 // Keeps the race a teacher set for one child of a class, for her next races
 // on any computer of the lab. Empty on success, else why.
-QString setRace(const QSqlDatabase &db, const QString &className, const QString &name,
-                const Adaptation &race);
+QString setRace(Pq &db, const QString &className, const QString &name, const Adaptation &race);
 // Whether the class is one the school declared; why is set when the server
 // cannot say.
-bool classDeclared(const QSqlDatabase &db, const QString &className, QString *why);
+bool classDeclared(Pq &db, const QString &className, QString *why);
 
 // What the drill asks about the child about to race, as the children's role:
 // the race her teacher set, if one was set for her in this class. found is

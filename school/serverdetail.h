@@ -4,11 +4,14 @@
 // What the school server's files share, inside the school library.
 #include "classmodel.h"
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
 #include <map>
+
+namespace registro::server {
+class Pq;
+}
 
 namespace registro::server::detail {
 
@@ -35,13 +38,9 @@ QString oneLine(const QString &text);
 // A server's or libpq's error on one line, as an Italian sentence with the
 // original after it; state is its SQLSTATE when there is one.
 QString serverError(const QString &message, const QString &state = {});
-// Connects without looking for the tables: the setup makes them. Empty on
-// success, else why.
-QString open(const QString &conninfo, const QString &name);
 
 // Gives each child of children (by childKey) the race set for her in the
 // class. Empty on success, else why.
-QString readSettings(const QSqlDatabase &db, const QString &className,
-                     std::map<QString, Child> &children);
+QString readSettings(Pq &db, const QString &className, std::map<QString, Child> &children);
 
 } // namespace registro::server::detail

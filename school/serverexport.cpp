@@ -1,38 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The answers on the school's server as the teacher's CSV file.
 #include "csvrow.h"
+#include "pq.h"
 #include "server.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QVariant>
 
 namespace registro {
 
 namespace server {
 
 namespace {
-QString exportSql(const QSqlDatabase &db, const ExportFilter &filter, const QString &className)
+// The export's cursor, each value out of line: className and the filter's
+// name and days as parameters, numbered as they are given.
+QString exportSql(const ExportFilter &filter, const QString &className, QList<QByteArray> *params)
 {
-    const auto lit = [&db](const QVariant &value) {
-        QSqlField field(QStringLiteral("v"), value.metaType());
-        field.setValue(value);
-        return db.driver()->formatValue(field);
+    const auto param = [params](const QString &value) {
+        *params << value.toUtf8();
+        return QStringLiteral("$%1").arg(params->size());
     };
     QStringList where;
     if (!className.isEmpty())
-        where << QStringLiteral("class = ") + lit(className);
+        where << QStringLiteral("class = ") + param(className);
     QStringList outer;
     if (!filter.name.trimmed().isEmpty())
-        outer << QStringLiteral("n.child = ") + lit(childKey(filter.name));
+        outer << QStringLiteral("n.child = ") + param(childKey(filter.name));
     if (filter.from.isValid())
-        outer << QStringLiteral("a.at >= ") + lit(filter.from.toString(Qt::ISODate));
+        outer << QStringLiteral("a.at >= %1::timestamp")
+                     .arg(param(filter.from.toString(Qt::ISODate)));
     if (filter.to.isValid())
-        outer << QStringLiteral("a.at < ") + lit(filter.to.addDays(1).toString(Qt::ISODate));
+        outer << QStringLiteral("a.at < %1::timestamp")
+                     .arg(param(filter.to.addDays(1).toString(Qt::ISODate)));
     const auto clause = [](const QStringList &conditions) {
         return conditions.isEmpty()
                    ? QString()
@@ -61,42 +60,36 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
     const QFileInfo target(csvPath);
     if (target.exists() && !target.isFile())
         return failed(QStringLiteral("non è un file normale"));
-    const QString name = QStringLiteral("dieci-esporta");
-    QString why = connect(conninfo, name);
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        QSaveFile file(csvPath);
-        const auto run = [&](const QString &sql) {
-            if (why.isEmpty() && !q.exec(sql))
-                why = QStringLiteral("server: %1").arg(errorLine(q.lastError()));
-            return why.isEmpty();
-        };
-        if (!why.isEmpty())
-            why = QStringLiteral("server: %1").arg(why);
-        else if (!file.open(QIODevice::WriteOnly))
-            why = file.errorString();
-        else
-            file.write("\xEF\xBB\xBF"
-                       "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;classe\r\n");
-        // A cursor hands the rows over a few thousand at a time: memory stays
-        // flat however large the school.
-        run(QStringLiteral("BEGIN READ ONLY"));
-        run(exportSql(db, filter, className));
-        for (bool more = true; more && run(QStringLiteral("FETCH 5000 FROM export"));) {
-            more = false;
-            while (q.next()) {
-                more = true;
-                file.write(csv::answerRow(q, q.value(1).toString(), q.value(8).toInt(),
-                                          q.value(9).toString()));
-            }
-        }
-        run(QStringLiteral("COMMIT"));
-        if (why.isEmpty() && !file.commit())
-            why = file.errorString();
+    const std::unique_ptr<Pq> db = Pq::open(conninfo);
+    if (!db->ok())
+        return failed(QStringLiteral("server: %1").arg(db->error()));
+    QSaveFile file(csvPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    file.write("\xEF\xBB\xBF"
+               "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;classe\r\n");
+    QString why;
+    const auto run = [&](const QString &sql, const QList<QByteArray> &params = {}) {
+        Pq::Rows rows = why.isEmpty() ? db->query(sql.toUtf8().constData(), params) : Pq::Rows{};
+        if (why.isEmpty() && !rows.why.isEmpty())
+            why = QStringLiteral("server: %1").arg(rows.why);
+        return rows;
+    };
+    QList<QByteArray> params;
+    const QString declare = exportSql(filter, className, &params);
+    run(QStringLiteral("BEGIN READ ONLY"));
+    run(declare, params);
+    // A cursor hands the rows over a few thousand at a time: memory stays
+    // flat however large the school.
+    for (bool more = true; more && why.isEmpty();) {
+        const Pq::Rows batch = run(QStringLiteral("FETCH 5000 FROM export"));
+        more = !batch.rows.isEmpty();
+        for (const QStringList &row : batch.rows)
+            file.write(csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(9)));
     }
-    QSqlDatabase::removeDatabase(name);
+    run(QStringLiteral("COMMIT"));
+    if (why.isEmpty() && !file.commit())
+        why = file.errorString();
     return why.isEmpty() ? QString() : failed(why);
 }
 

@@ -5,10 +5,6 @@
 #include "server.h"
 #include "serverdetail.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
-
 namespace registro::server {
 
 namespace {
@@ -16,55 +12,41 @@ namespace {
 const QString NotYet = QStringLiteral("il server non ha ancora dove tenerla: va preparato di "
                                       "nuovo con dieci-registro --prepara-server");
 
-QString errorOf(const QSqlQuery &q)
+QString whyNot(const Pq::Rows &rows)
 {
-    if (detail::Missing.contains(q.lastError().nativeErrorCode()))
-        return NotYet;
-    return detail::serverError(q.lastError().databaseText(), q.lastError().nativeErrorCode());
+    return detail::Missing.contains(rows.state) ? NotYet : rows.why;
 }
 } // namespace
 
-QString setRace(const QSqlDatabase &db, const QString &className, const QString &name,
-                const Adaptation &race)
+QString setRace(Pq &db, const QString &className, const QString &name, const Adaptation &race)
 {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO dieci.child_settings (class, child, minutes, practice) "
-                             "VALUES (?, ?, ?, ?) ON CONFLICT (class, child) DO UPDATE SET "
-                             "minutes = EXCLUDED.minutes, practice = EXCLUDED.practice, "
-                             "changed = now()"));
-    q.addBindValue(className);
-    q.addBindValue(childKey(name));
-    q.addBindValue(race.minutes);
-    q.addBindValue(race.practice);
-    return q.exec() ? QString() : errorOf(q);
+    return whyNot(db.query(
+        "INSERT INTO dieci.child_settings (class, child, minutes, practice) VALUES ($1, $2, "
+        "$3::integer, $4::boolean) ON CONFLICT (class, child) DO UPDATE SET minutes = "
+        "EXCLUDED.minutes, practice = EXCLUDED.practice, changed = now()",
+        {className.toUtf8(), childKey(name).toUtf8(), QByteArray::number(race.minutes),
+         race.practice ? "true" : "false"}));
 }
 
-bool classDeclared(const QSqlDatabase &db, const QString &className, QString *why)
+bool classDeclared(Pq &db, const QString &className, QString *why)
 {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT count(*) FROM dieci.classes WHERE name = ?"));
-    q.addBindValue(className);
-    if (!q.exec() || !q.next()) {
-        *why = errorOf(q);
-        return false;
-    }
-    return q.value(0).toInt() > 0;
+    const Pq::Rows rows =
+        db.query("SELECT count(*) FROM dieci.classes WHERE name = $1", {className.toUtf8()});
+    *why = rows.why;
+    return rows.why.isEmpty() && rows.rows.value(0).value(0).toInt() > 0;
 }
 
 namespace detail {
-QString readSettings(const QSqlDatabase &db, const QString &className,
-                     std::map<QString, Child> &children)
+QString readSettings(Pq &db, const QString &className, std::map<QString, Child> &children)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT child, minutes, practice FROM dieci.child_settings WHERE class = ?"));
-    q.addBindValue(className);
-    if (!q.exec())
-        return detail::Missing.contains(q.lastError().nativeErrorCode()) ? QString() : errorOf(q);
-    while (q.next())
-        if (const auto child = children.find(q.value(0).toString()); child != children.end())
-            child->second.settings = {q.value(1).toInt(), q.value(2).toBool()};
+    const Pq::Rows rows = db.query(
+        "SELECT child, minutes, practice::integer FROM dieci.child_settings WHERE class = $1",
+        {className.toUtf8()});
+    if (!rows.why.isEmpty())
+        return Missing.contains(rows.state) ? QString() : rows.why;
+    for (const QStringList &r : rows.rows)
+        if (const auto child = children.find(r[0]); child != children.end())
+            child->second.settings = {r[1].toInt(), r[2] == QLatin1String("1")};
     return {};
 }
 } // namespace detail
@@ -72,7 +54,7 @@ QString readSettings(const QSqlDatabase &db, const QString &className,
 ChildRace raceOf(const QString &conninfo, const QString &className, const QString &name)
 {
     ChildRace result;
-    const std::unique_ptr<Pq> pq = Pq::children(conninfo);
+    const std::unique_ptr<Pq> pq = Pq::open(conninfo);
     if (!pq->ok()) {
         result.why = pq->error();
         return result;

@@ -1,19 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Making the school's database ready: tables, functions, the two roles.
+#include "pq.h"
 #include "server.h"
 #include "serverdetail.h"
 
 #include <QRandomGenerator>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <algorithm>
 #include <map>
-
-#include <libpq-fe.h>
 
 namespace registro::server {
 
@@ -28,18 +22,6 @@ QString newPassword()
     return password;
 }
 
-QString identifier(const QSqlDatabase &db, const QString &name)
-{
-    return db.driver()->escapeIdentifier(name, QSqlDriver::TableName);
-}
-
-QString literal(const QSqlDatabase &db, const QVariant &value)
-{
-    QSqlField field(QStringLiteral("v"), value.metaType());
-    field.setValue(value);
-    return db.driver()->formatValue(field);
-}
-
 QString roleName(const QString &dbname, const char *suffix)
 {
     QString name = dbname.toLower();
@@ -49,60 +31,37 @@ QString roleName(const QString &dbname, const char *suffix)
     return name + u'_' + QLatin1String(suffix);
 }
 
-// What the server keeps of a password, made here by libpq: the password
-// itself never reaches the server, nor its log of statements, nor the list
-// of what sessions are running. Empty when libpq cannot make it.
-QString scramVerifier(const QSqlDatabase &db, const QString &role, const QString &password)
-{
-    const QVariant handle = db.driver()->handle();
-    // The driver's own libpq connection, named after libpq's struct.
-    PGconn *conn = handle.isValid() && qstrcmp(handle.typeName(), "pg_conn*") == 0
-                       ? *static_cast<PGconn *const *>(handle.data())
-                       : nullptr;
-    if (!conn)
-        return {};
-    char *made = PQencryptPasswordConn(conn, password.toUtf8().constData(),
-                                       role.toUtf8().constData(), "scram-sha-256");
-    const QString verifier = made ? QString::fromLatin1(made) : QString();
-    PQfreemem(made);
-    return verifier;
-}
-
-QString errorOf(const QSqlQuery &query)
-{
-    return detail::serverError(query.lastError().databaseText(),
-                               query.lastError().nativeErrorCode());
-}
 // Makes or keeps one of the two roles. Its password changes only when the
-// role is new or new ones are asked for: the server keeps no copy of it.
-QString makeRole(QSqlQuery &q, const QSqlDatabase &db, const QString &role, bool rotate,
-                 QString *password)
+// role is new or new ones are asked for: the server keeps no copy of it, and
+// only its verifier, made here, is sent.
+QString makeRole(Pq &db, const QString &role, bool rotate, QString *password)
 {
-    q.prepare(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"));
-    q.addBindValue(role);
-    if (!q.exec())
-        return errorOf(q);
-    const bool exists = q.next();
+    const Pq::Rows found = db.query("SELECT 1 FROM pg_roles WHERE rolname = $1", {role.toUtf8()});
+    if (!found.why.isEmpty())
+        return found.why;
+    const bool exists = !found.rows.isEmpty();
     if (exists && !rotate)
         return {};
     *password = newPassword();
-    const QString verifier = scramVerifier(db, role, *password);
+    const QString verifier = db.passwordVerifier(role, *password);
     if (verifier.isEmpty())
         return QStringLiteral("impossibile cifrare la password del ruolo %1").arg(role);
-    if (!q.exec(QStringLiteral("%1 ROLE %2 LOGIN NOINHERIT PASSWORD %3")
-                    .arg(exists ? "ALTER" : "CREATE", identifier(db, role), literal(db, verifier))))
-        return errorOf(q);
-    return {};
+    return db
+        .exec(QStringLiteral("%1 ROLE %2 LOGIN NOINHERIT PASSWORD %3")
+                  .arg(exists ? "ALTER" : "CREATE", db.identifier(role), db.literal(verifier))
+                  .toUtf8()
+                  .constData())
+        .why;
 }
 
 // What each role may do. The children's role adds through two functions and
 // nothing else, a few connections at a time, each statement briefly.
-QStringList grants(const QSqlDatabase &db, const QString &database, const QString &children,
+QStringList grants(const Pq &db, const QString &database, const QString &children,
                    const QString &teachers)
 {
-    const QString c = identifier(db, children);
-    const QString t = identifier(db, teachers);
-    const QString d = identifier(db, database);
+    const QString c = db.identifier(children);
+    const QString t = db.identifier(teachers);
+    const QString d = db.identifier(database);
     return {
         QStringLiteral("REVOKE TEMPORARY ON DATABASE %1 FROM PUBLIC").arg(d),
         QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2, %3").arg(d, c, t),
@@ -114,7 +73,7 @@ QStringList grants(const QSqlDatabase &db, const QString &database, const QStrin
         // Once: a school that raised it keeps its own.
         QStringLiteral("DO $d$ BEGIN IF (SELECT rolconnlimit FROM pg_roles WHERE rolname = "
                        "%1) = -1 THEN ALTER ROLE %2 CONNECTION LIMIT %3; END IF; END $d$")
-            .arg(literal(db, children), c)
+            .arg(db.literal(children), c)
             .arg(ChildrenConnections),
         QStringLiteral("ALTER ROLE %1 SET statement_timeout = '10s'").arg(c),
         QStringLiteral("ALTER ROLE %1 SET idle_in_transaction_session_timeout = '60s'").arg(c),
@@ -133,38 +92,34 @@ QStringList grants(const QSqlDatabase &db, const QString &database, const QStrin
 namespace {
 // One set-up's connection: after the first failure nothing more runs.
 struct Session {
-    explicit Session(const QSqlDatabase &database) : db(database), q(db) {}
-    QSqlDatabase db;
-    QSqlQuery q;
+    Pq &db;
     QString error;
 
-    bool run(const QString &sql)
+    Pq::Rows run(const QString &sql, const QList<QByteArray> &params = {})
     {
         if (!error.isEmpty())
-            return false;
-        if (q.exec(sql))
-            return true;
-        error = errorOf(q);
-        return false;
+            return {error, {}, {}};
+        Pq::Rows done = db.query(sql.toUtf8().constData(), params);
+        error = done.why;
+        return done;
     }
 };
 
 // This version's tables, checked not to be a later one's, and the classes.
 void makeTables(Session &s, const QStringList &classes)
 {
-    if (s.run(QStringLiteral("SELECT to_regclass('dieci.info') IS NOT NULL")) && s.q.next() &&
-        s.q.value(0).toBool() &&
-        s.run(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'")) && s.q.next() &&
-        s.q.value(0).toInt() > ServerVersion)
+    const Pq::Rows made = s.run(QStringLiteral("SELECT to_regclass('dieci.info') IS NOT NULL"));
+    if (made.rows.value(0).value(0) == QLatin1String("t") &&
+        s.run(QStringLiteral("SELECT value FROM dieci.info WHERE key = 'version'"))
+                .rows.value(0)
+                .value(0)
+                .toInt() > ServerVersion)
         s.error = detail::NewerTables;
     for (const QString &statement : detail::schemaStatements())
         s.run(statement);
-    for (const QString &className : classes) {
-        s.q.prepare(QStringLiteral("INSERT INTO dieci.classes VALUES (?) ON CONFLICT DO NOTHING"));
-        s.q.addBindValue(className.trimmed());
-        if (s.error.isEmpty() && !s.q.exec())
-            s.error = errorOf(s.q);
-    }
+    for (const QString &className : classes)
+        s.run(QStringLiteral("INSERT INTO dieci.classes VALUES ($1) ON CONFLICT DO NOTHING"),
+              {className.trimmed().toUtf8()});
 }
 
 // The two settings blocks, for the lab's computers and the teachers'.
@@ -232,38 +187,37 @@ Prepared prepare(const QString &ownerConninfo, const LabAddress &address,
                  const QStringList &classes, bool newPasswords)
 {
     Prepared result;
-    const QString name = QStringLiteral("dieci-prepara");
     QString unreachable;
     labConnInfo(ownerConninfo, address, {}, {}, &unreachable);
     if (!unreachable.isEmpty())
         return {{}, {}, false, {}, unreachable};
-    result.error = detail::open(ownerConninfo, name);
+    Pq db(ownerConninfo);
+    result.error = db.error();
     if (result.error.isEmpty()) {
-        Session s(QSqlDatabase::database(name, false));
+        Session s{db, {}};
         // Two setups at once would race for the roles: one waits for the other.
         s.run(QStringLiteral("BEGIN"));
         s.run(QStringLiteral("SELECT pg_advisory_xact_lock(4469656369)"));
         makeTables(s, classes);
-        QString database;
-        if (s.run(QStringLiteral("SELECT current_database()")) && s.q.next())
-            database = s.q.value(0).toString();
+        const QString database =
+            s.run(QStringLiteral("SELECT current_database()")).rows.value(0).value(0);
         const QString roles[2] = {roleName(database, "alunni"), roleName(database, "docenti")};
         QString passwords[2];
         for (int r = 0; r < 2 && s.error.isEmpty(); ++r)
-            s.error = makeRole(s.q, s.db, roles[r], newPasswords, &passwords[r]);
-        QStringList rights = grants(s.db, database, roles[0], roles[1]);
+            s.error = makeRole(db, roles[r], newPasswords, &passwords[r]);
+        QStringList rights = grants(db, database, roles[0], roles[1]);
         rights << QStringLiteral("COMMIT");
         for (const QString &right : rights)
             s.run(right);
         if (!s.error.isEmpty())
-            QSqlQuery(s.db).exec(QStringLiteral("ROLLBACK"));
-        if (s.run(QStringLiteral("SELECT name FROM dieci.classes ORDER BY name")))
-            while (s.q.next())
-                result.classes << s.q.value(0).toString();
+            db.exec("ROLLBACK");
+        const Pq::Rows declared =
+            s.run(QStringLiteral("SELECT name FROM dieci.classes ORDER BY name"));
+        for (const QStringList &row : declared.rows)
+            result.classes << row.value(0);
         result.error = s.error;
         writeBlocks(result, ownerConninfo, address, roles, passwords);
     }
-    QSqlDatabase::removeDatabase(name);
     return result;
 }
 

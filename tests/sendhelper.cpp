@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     const registro::Outbox box =
         why.isEmpty() ? registro::sending::collect(local, QStringLiteral("pc-helper"), &why)
                       : registro::Outbox{};
-    const auto server = registro::server::Pq::children(QString::fromLocal8Bit(argv[2]));
+    const auto server = registro::server::Pq::open(QString::fromLocal8Bit(argv[2]));
     if (why.isEmpty())
         why = server->error();
     if (why.isEmpty())

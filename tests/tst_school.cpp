@@ -3,6 +3,7 @@
 // PostgreSQL server (a private cluster) receiving the lab's races.
 #include "labsettings.h"
 #include "pgcluster.h"
+#include "pq.h"
 #include "race.h"
 #include "recorder.h"
 #include "register.h"
@@ -128,7 +129,6 @@ void TestSchool::initTestCase()
     }
     m_pgProblem = m_pg.start();
     QVERIFY2(m_pgProblem.isEmpty(), qPrintable(m_pgProblem));
-    QVERIFY(QSqlDatabase::isDriverAvailable("QPSQL"));
     const registro::server::Prepared p =
         registro::server::prepare(m_pg.ownerConnInfo("scuola"), testLab(m_pg), {"3A", "4B"});
     QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
@@ -459,10 +459,8 @@ void TestSchool::preparingTwiceKeepsThePasswords()
     const platform::LabSettings s = platform::readLabSettings();
     QVERIFY(s.recordAlways);
     QCOMPARE(s.ownServer, roleConnInfo(m_teacher));
-    for (const QString &conninfo : {roleConnInfo(m_lab), s.ownServer}) {
-        QCOMPARE(registro::server::connect(conninfo, "prova"), QString());
-        QSqlDatabase::removeDatabase("prova");
-    }
+    for (const QString &conninfo : {roleConnInfo(m_lab), s.ownServer})
+        QCOMPARE(registro::server::Pq::open(conninfo)->error(), QString());
     // A server that logs every statement of its owner never learns a password.
     m_pg.psql("postgres", "ALTER ROLE postgres SET log_statement = 'ddl'");
     const registro::server::Prepared logged =
@@ -477,8 +475,7 @@ void TestSchool::preparingTwiceKeepsThePasswords()
     // A database without the setup says what to do.
     m_pg.ownerConnInfo("vuoto");
     const QString bare = roleConnInfo(m_teacher).replace("dbname=scuola", "dbname=vuoto");
-    QVERIFY(registro::server::connect(bare, "vuoto").contains("--prepara-server"));
-    QSqlDatabase::removeDatabase("vuoto");
+    QVERIFY(registro::server::Pq::open(bare)->error().contains("--prepara-server"));
 }
 
 // The first version kept the passwords in clear and took races of any class:
@@ -574,16 +571,13 @@ void TestSchool::childrensRoleCanOnlyAdd()
         QSKIP(qPrintable(m_pgProblem));
     QFETCH(QString, sql);
     const QString conninfo = roleConnInfo(m_lab);
-    QCOMPARE(registro::server::connect(conninfo, "alunni"), QString());
-    {
-        QSqlQuery q(QSqlDatabase::database("alunni"));
-        QVERIFY(!q.exec(sql));
-        QVERIFY2(q.lastError().databaseText().contains("permission denied"),
-                 qPrintable(q.lastError().databaseText()));
-        // What it may do: add.
-        QVERIFY2(q.exec("SELECT dieci.add_races('[]')"), qPrintable(q.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase("alunni");
+    const auto children = registro::server::Pq::open(conninfo);
+    QCOMPARE(children->error(), QString());
+    const QString refused = children->exec(sql.toUtf8().constData()).why;
+    QVERIFY2(refused.contains("permission denied"), qPrintable(refused));
+    // What it may do: add.
+    const QString added = children->exec("SELECT dieci.add_races('[]')").why;
+    QVERIFY2(added.isEmpty(), qPrintable(added));
     // Nor can an export be made with it, and no file is left behind.
     QTemporaryDir tmp;
     const QString csv = tmp.path() + "/classe.csv";
@@ -779,11 +773,10 @@ void TestSchool::drillFindsHerRaceOnTheServer()
     static int row = 0; // a database each: a second set-up prints no passwords
     const QString db = QStringLiteral("impostazioni%1").arg(++row);
     registro::server::ConnInfo children = registro::server::parseConnInfo(prepared(db, &teacher));
-    QCOMPARE(registro::server::connect(teacher, "docente"), QString());
-    QCOMPARE(registro::server::setRace(QSqlDatabase::database("docente"),
-                                       server == "4B" ? "4B" : "3A", " DORA", {4, false}),
-             QString());
-    QSqlDatabase::removeDatabase("docente");
+    const auto teaching = registro::server::Pq::open(teacher);
+    QCOMPARE(
+        registro::server::setRace(*teaching, server == "4B" ? "4B" : "3A", " DORA", {4, false}),
+        QString());
     if (server == "password")
         children.password = "sbagliata";
     if (server == "vecchio")
@@ -816,9 +809,10 @@ void TestSchool::teacherReadsAndDeletesOnTheServer()
     recordRace(path, "Bea", "3A", 2);
     recordRace(path, "Ada", "4B", 1);
     registro::Sender(path, children, "pc-01").sendNow(30s);
-    QCOMPARE(registro::server::connect(teacher, "docente"), QString());
     {
-        const QSqlDatabase db = QSqlDatabase::database("docente");
+        const auto reading = registro::server::Pq::open(teacher);
+        QCOMPARE(reading->error(), QString());
+        registro::server::Pq &db = *reading;
         QString why;
         QStringList seen;
         for (const auto &c : registro::server::classes(db, &why))
@@ -839,7 +833,6 @@ void TestSchool::teacherReadsAndDeletesOnTheServer()
         QCOMPARE(registro::server::deleteChild(db, "3A", "ada", &why), 2);
         QCOMPARE(registro::server::deleteChild(db, "3A", "ada", &why), 0);
     }
-    QSqlDatabase::removeDatabase("docente");
     // A computer that sends her races again (its marks were lost) adds nothing.
     QSqlQuery(registro::Register::open(path, registro::Access::ReadWrite).database())
         .exec("UPDATE races SET sent = 0");

@@ -23,7 +23,8 @@ namespace {
 // One answer's line. The stamp is cut, not parsed: a million rows are a
 // million dates, and it is written in one known format.
 template <typename Value>
-QByteArray line(Value value, const QString &name, int race, const QString &className)
+QByteArray line(Value value, const QString &name, int race, const QString &custom,
+                const QString &className)
 {
     const QString at = value(0); // yyyy-MM-ddTHH:mm:ss.zzz
     const QString ending = value(7);
@@ -39,20 +40,31 @@ QByteArray line(Value value, const QString &name, int race, const QString &class
             (ending.isEmpty() ? QStringLiteral("interrotta") : field(ending));
     if (!className.isNull())
         line += u';' + field(className);
-    line += QStringLiteral("\r\n");
+    line += u';' + field(custom) + QStringLiteral("\r\n");
     return line.toUtf8();
 }
 } // namespace
 
-QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QString &className)
+QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QString &custom,
+                     const QString &className)
 {
-    return line([&q](int i) { return q.value(i).toString(); }, name, race, className);
+    return line([&q](int i) { return q.value(i).toString(); }, name, race, custom, className);
 }
 
 QByteArray answerRow(const QStringList &row, const QString &name, int race,
-                     const QString &className)
+                     const QString &custom, const QString &className)
 {
-    return line([&row](int i) { return row.value(i); }, name, race, className);
+    return line([&row](int i) { return row.value(i); }, name, race, custom, className);
+}
+
+QByteArray header(bool withClass)
+{
+    return withClass ? QByteArray("\xEF\xBB\xBF"
+                                  "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;"
+                                  "classe;su misura\r\n")
+                     : QByteArray("\xEF\xBB\xBF"
+                                  "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;"
+                                  "su misura\r\n");
 }
 
 } // namespace registro::csv

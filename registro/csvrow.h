@@ -15,10 +15,13 @@ namespace registro::csv {
 QString field(QString text);
 // One answer's line from a row of (at, name, race, number, typed, right,
 // ms, ending), as a query or as text; className, when not null, is a tenth
-// column.
-QByteArray answerRow(const QSqlQuery &q, const QString &name, int race,
+// column; the last says how her teacher set the race ("4 minuti,
+// allenamento"), empty for the race everyone plays.
+QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QString &custom,
                      const QString &className = {});
 QByteArray answerRow(const QStringList &row, const QString &name, int race,
-                     const QString &className = {});
+                     const QString &custom, const QString &className = {});
+// The header line, with the class column or without.
+QByteArray header(bool withClass);
 
 } // namespace registro::csv

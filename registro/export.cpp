@@ -58,7 +58,7 @@ Races readRaces(const std::vector<Register> &regs, QString *why)
 QString answersSql(int version, const ExportFilter &filter)
 {
     QString sql = QStringLiteral("SELECT a.at, r.name, a.race, a.number, a.typed, a.right, a.ms, "
-                                 "r.ending FROM (%1) a JOIN (%2) r ON r.id = a.race")
+                                 "r.ending, r.adaptation FROM (%1) a JOIN (%2) r ON r.id = a.race")
                       .arg(schema::answersQuery(version), schema::racesQuery(version));
     // Stamps are local times as sortable text: a day is a range of them.
     QStringList where;
@@ -73,8 +73,12 @@ QString answersSql(int version, const ExportFilter &filter)
 
 } // namespace
 
-QString exportCsv(const QStringList &paths, const QString &csvPath, const ExportFilter &filter)
+QString exportCsv(const QStringList &paths, const QString &csvPath, const ExportFilter &filter,
+                  qint64 *written)
 {
+    qint64 none = 0;
+    qint64 *rows = written ? written : &none;
+    *rows = 0;
     const auto failed = [&csvPath](const QString &why) {
         return QStringLiteral("%1: %2").arg(csvPath, why);
     };
@@ -95,8 +99,7 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
     QSaveFile file(csvPath);
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
-    file.write("\xEF\xBB\xBF"
-               "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito\r\n");
+    file.write(csv::header(false));
     const QString wanted = childKey(filter.name);
     for (qsizetype r = 0; r < qsizetype(regs.size()); ++r) {
         QSqlQuery q(regs[r].database());
@@ -107,7 +110,7 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
         const QString prefix = schema::raceKeyPrefix(regs[r].version(), regs[r].path());
         // Rows come in time order, mostly several of one race in a row: what is
         // decided for a race is kept until the next one.
-        QString race, name;
+        QString race, name, custom;
         bool written = false;
         int number = 0;
         while (q.next()) {
@@ -118,9 +121,12 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
                 written = races.home.value(key, -1) == r && (wanted.isEmpty() || child == wanted);
                 name = filter.classNames ? races.classNames.value(child) : q.value(1).toString();
                 number = races.number.value(key);
+                custom = q.value(8).toString();
             }
-            if (written)
-                file.write(csv::answerRow(q, name, number));
+            if (written) {
+                file.write(csv::answerRow(q, name, number, custom));
+                ++*rows;
+            }
         }
         if (q.lastError().isValid())
             return failed(QStringLiteral("registro %1: %2")

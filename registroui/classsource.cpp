@@ -69,9 +69,10 @@ public:
         return unchanged;
     }
 
-    QString exportCsv(const QString &csv, const registro::ExportFilter &filter) const override
+    QString exportCsv(const QString &csv, const registro::ExportFilter &filter,
+                      qint64 *rows) const override
     {
-        return registro::exportCsv(m_paths, csv, filter);
+        return registro::exportCsv(m_paths, csv, filter, rows);
     }
 
     QString setRace(const QString &name, const registro::Adaptation &race) override
@@ -139,9 +140,10 @@ public:
         return {QStringLiteral("Le gare di %1 restano sul server: %2").arg(name, why)};
     }
 
-    QString exportCsv(const QString &csv, const registro::ExportFilter &filter) const override
+    QString exportCsv(const QString &csv, const registro::ExportFilter &filter,
+                      qint64 *rows) const override
     {
-        return registro::server::exportCsv(m_conninfo, csv, filter, m_className);
+        return registro::server::exportCsv(m_conninfo, csv, filter, m_className, rows);
     }
 
     // Kept on the server for the class: the drill asks for it on every

@@ -38,8 +38,10 @@ public:
     virtual QString deleteWarning() const = 0;
     // Deletes a child's races: the lines that say what stays, none when all went.
     virtual QStringList deleteChild(const QString &name) const = 0;
-    // Writes the CSV of this class; empty on success, else why.
-    virtual QString exportCsv(const QString &csv, const registro::ExportFilter &filter) const = 0;
+    // Writes the CSV of this class; empty on success, else why. rows counts
+    // the answers written.
+    virtual QString exportCsv(const QString &csv, const registro::ExportFilter &filter,
+                              qint64 *rows) const = 0;
     // Keeps the race the teacher set for a child, for her next race: empty on
     // success, else why. A register may stay open from one step to the next.
     virtual QString setRace(const QString &name, const registro::Adaptation &race) = 0;

@@ -12,7 +12,6 @@
 #include "yesno.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -26,7 +25,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShortcut>
 #include <QSqlDatabase>
 #include <QStackedWidget>
@@ -101,6 +99,8 @@ void RegisterWindow::refreshMenus()
 void RegisterWindow::beginAction()
 {
     m_actionProblems.clear();
+    if (m_done)
+        m_done->hide();
     showNotice();
 }
 
@@ -208,53 +208,6 @@ void RegisterWindow::openOther(bool merge)
         QStringLiteral("Registri di dieci (*.sqlite);;Tutti i file (*)"));
     if (!file.isEmpty())
         showRegisters(merge ? m_paths + QStringList{file} : QStringList{file});
-}
-
-bool RegisterWindow::exportTo(const QString &csv, bool chosenOnly, QDate from, QDate to)
-{
-    beginAction();
-    const registro::Child *c = chosen();
-    const registro::ExportFilter filter{chosenOnly && c ? c->name : QString(), from, to, true};
-    const QString why = m_source ? m_source->exportCsv(csv, filter) : QString();
-    if (!why.isEmpty())
-        showProblem(QStringLiteral("Esportazione non riuscita: %1").arg(why));
-    return why.isEmpty();
-}
-
-// What to export: the class or the chosen child, and which days; then where.
-void RegisterWindow::exportDialog()
-{
-    QDialog ask(this);
-    ask.setWindowTitle(QStringLiteral("Esporta"));
-    auto *form = new QFormLayout(&ask);
-    auto *all = new QRadioButton(QStringLiteral("Tutta la &classe"));
-    auto *one = new QRadioButton(
-        chosen() ? QStringLiteral("Solo %1").arg(registro::shownName(chosen()->name))
-                 : QStringLiteral("Solo un bambino"));
-    one->setEnabled(chosen());
-    all->setChecked(true);
-    form->addRow(all);
-    form->addRow(one);
-    auto *someDays = new QCheckBox(QStringLiteral("Solo &alcuni giorni"));
-    auto *from = new QDateEdit(QDate::currentDate().addMonths(-1));
-    auto *to = new QDateEdit(QDate::currentDate());
-    for (QDateEdit *edit : {from, to}) {
-        edit->setCalendarPopup(true);
-        edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        edit->setEnabled(false);
-        connect(someDays, &QCheckBox::toggled, edit, &QWidget::setEnabled);
-    }
-    form->addRow(someDays);
-    form->addRow(QStringLiteral("&Dal"), from);
-    form->addRow(QStringLiteral("A&l"), to);
-    if (!accepted(ask, form))
-        return;
-    const QString csv = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Esporta le risposte"), QFileInfo(m_home).path() + "/gare.csv",
-        QStringLiteral("Fogli di calcolo CSV (*.csv)"));
-    if (!csv.isEmpty())
-        exportTo(csv, one->isChecked(), someDays->isChecked() ? from->date() : QDate(),
-                 someDays->isChecked() ? to->date() : QDate());
 }
 
 void RegisterWindow::printDialog()

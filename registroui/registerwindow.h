@@ -5,7 +5,9 @@
 #include "classsource.h"
 
 #include <QDate>
+#include <QDesktopServices>
 #include <QMainWindow>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -57,6 +59,12 @@ public:
 
     // Asks before anything is deleted; tests answer it without a box.
     std::function<bool(const QString &question)> confirm;
+    // Shows a folder in the desktop's file manager; tests see where.
+    std::function<void(const QString &folder)> openFolder = [](const QString &folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    };
+    // What the last action did, when it wrote a file: hidden until then.
+    QLabel *doneLine() const { return m_done; }
 
     // Deletes the chosen child's races and answers, once confirmed.
     void deleteChild();
@@ -113,6 +121,8 @@ private:
     QStringList homeRegisters() const;
     // A new action begins: the problems of the last one are done with.
     void beginAction();
+    // exportview.cpp: says what was written, with a link to open folder.
+    void showDone(const QString &text, const QString &folder);
     void showProblem(const QString &text);
     const registro::Child *chosen() const;
 
@@ -136,6 +146,8 @@ private:
     QWidget *m_classView = nullptr;
     QTableWidget *m_table = nullptr;
     QLabel *m_notice = nullptr;
+    QLabel *m_done = nullptr; // made by the first export
+    QString m_doneFolder;
     QLabel *m_loading = nullptr; // shown while a class is being read
     QLabel *m_childName = nullptr;
     QChartView *m_chart = nullptr;

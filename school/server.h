@@ -109,10 +109,10 @@ struct ChildRace {
 };
 ChildRace raceOf(const QString &conninfo, const QString &className, const QString &name);
 
-// The answers on the server as a CSV file, like exportCsv with a tenth
-// column, classe; className empty means every class. Empty on success, else
-// one line naming the CSV file.
+// The answers on the server as a CSV file, like exportCsv with one more
+// column, classe, before the last; className empty means every class. Empty
+// on success, else one line naming the CSV file; rows counts the answers.
 QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportFilter &filter,
-                  const QString &className);
+                  const QString &className, qint64 *rows = nullptr);
 
 } // namespace registro::server

@@ -40,10 +40,11 @@ QString exportSql(const ExportFilter &filter, const QString &className, QList<QB
     // Races are numbered by their start, within what is exported.
     return QStringLiteral(
                "DECLARE export NO SCROLL CURSOR FOR WITH n AS (SELECT id, class, child, name, "
-               "ending, first_value(name) OVER (PARTITION BY class, child ORDER BY started, id) "
+               "ending, adaptation, first_value(name) OVER (PARTITION BY class, child ORDER BY started, id) "
                "AS class_name, row_number() OVER (ORDER BY started, id) AS number FROM "
                "dieci.races%1) SELECT to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), %2, a.race, "
-               "a.number, a.typed, a.correct::integer, a.ms, n.ending, n.number, n.class FROM "
+               "a.number, a.typed, a.correct::integer, a.ms, n.ending, n.number, n.class, n.adaptation "
+               "FROM "
                "dieci.answers a JOIN n ON n.id = a.race%3 ORDER BY a.at, a.race, a.seq")
         .arg(clause(where),
              filter.classNames ? QStringLiteral("n.class_name") : QStringLiteral("n.name"),
@@ -52,8 +53,11 @@ QString exportSql(const ExportFilter &filter, const QString &className, QList<QB
 } // namespace
 
 QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportFilter &filter,
-                  const QString &className)
+                  const QString &className, qint64 *written)
 {
+    qint64 none = 0;
+    qint64 *rows = written ? written : &none;
+    *rows = 0;
     const auto failed = [&csvPath](const QString &why) {
         return QStringLiteral("%1: %2").arg(csvPath, why);
     };
@@ -66,8 +70,7 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
     QSaveFile file(csvPath);
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
-    file.write("\xEF\xBB\xBF"
-               "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;classe\r\n");
+    file.write(csv::header(true));
     QString why;
     const auto run = [&](const QString &sql, const QList<QByteArray> &params = {}) {
         Pq::Rows rows = why.isEmpty() ? db->query(sql.toUtf8().constData(), params) : Pq::Rows{};
@@ -85,7 +88,9 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
         const Pq::Rows batch = run(QStringLiteral("FETCH 5000 FROM export"));
         more = !batch.rows.isEmpty();
         for (const QStringList &row : batch.rows)
-            file.write(csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(9)));
+            file.write(
+                csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(10), row.value(9)));
+        *rows += batch.rows.size();
     }
     run(QStringLiteral("COMMIT"));
     if (why.isEmpty() && !file.commit())

@@ -125,7 +125,7 @@ mkdir -p "$work/copia/dieci"
 cp "$records/registro.sqlite" "$work/copia/dieci/"
 XDG_DATA_HOME="$work/copia" "$work/usr/bin/dieci-registro" --esporta "$work/copia.csv"
 cmp -s "$work/registro.csv" "$work/copia.csv" || fail "the copied register differs"
-[ "$(grep -c ';uscita$' <(tr -d '\r' <"$work/copia.csv"))" -eq 60 ] || fail "no ending in the export"
+[ "$(grep -c ';uscita;$' <(tr -d '\r' <"$work/copia.csv"))" -eq 60 ] || fail "no ending in the export"
 # The report the teacher prints: a PDF with the class and the child.
 "$work/usr/bin/dieci-registro" --stampa "$work/registro.pdf" --nome mose
 if command -v pdftotext >/dev/null; then

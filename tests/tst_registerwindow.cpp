@@ -293,6 +293,19 @@ void TestRegisterWindow::exportIsWhatTheWindowShows()
     QCOMPARE(int(fileBytes(ada).count(";Ada;")), 15);
     QVERIFY(window.exportTo(ada, true, Day.date().addDays(2), Day.date().addDays(2)));
     QCOMPARE(rowsOf(ada), 5);
+    // The window says how many went where, and shows her the folder.
+    QVERIFY(window.doneLine()->isVisibleTo(&window));
+    QVERIFY2(window.doneLine()->text().startsWith(
+                 QStringLiteral("Esportate 5 risposte in ada.csv, nella cartella %1.")
+                     .arg(tmp.path().toHtmlEscaped())),
+             qPrintable(window.doneLine()->text()));
+    QString opened;
+    window.openFolder = [&opened](const QString &folder) { opened = folder; };
+    emit window.doneLine()->linkActivated("cartella");
+    QCOMPARE(opened, tmp.path());
+    // A failure says so instead, and the line of the last one goes.
+    QVERIFY(!window.exportTo(tmp.path() + "/manca/ada.csv", true));
+    QVERIFY(!window.doneLine()->isVisibleTo(&window));
 }
 
 void TestRegisterWindow::settingsAreKeptAtOnce()
@@ -435,7 +448,7 @@ void TestRegisterWindow::whatAChildWroteStaysText()
     QCOMPARE(lines.size(), 1 + 10);
     for (const QString &line : lines.mid(1)) {
         const QStringList fields = csvFields(line);
-        QCOMPARE(fields.size(), 9);
+        QCOMPARE(fields.size(), 10);
         for (const QString &field : fields)
             QVERIFY2(!formula(field), qPrintable(line));
     }

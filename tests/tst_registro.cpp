@@ -76,11 +76,11 @@ void TestRegistro::recordsAScriptedRaceAndExportsIt()
     QCOMPARE(registro::exportCsv(registerOf(race), csv), QString());
     QCOMPARE(fileBytes(csv),
              QByteArray("\xEF\xBB\xBF"
-                        "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito\r\n"
+                        "data;ora;nome;gara;numero;risposta;esatta;millisecondi;esito;su misura\r\n"
                         "07/12/2026;08:30:01;\"Anna \"\"la;prima\"\"\";1;3;7;s\xC3\xAC;"
-                        "1500;uscita\r\n"
+                        "1500;uscita;\r\n"
                         "07/12/2026;08:30:04;\"Anna \"\"la;prima\"\"\";1;5;1;no;"
-                        "2500;uscita\r\n"));
+                        "2500;uscita;\r\n"));
 }
 
 void TestRegistro::brokenRegisterLeavesTheRaceUntouched_data()

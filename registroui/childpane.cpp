@@ -87,6 +87,9 @@ void RegisterWindow::showChild(int row)
     showChart(c);
     m_races->setRowCount(0);
     m_races->setRowCount(int(c.races.size()));
+    m_races->horizontalHeaderItem(0)->setText(
+        any ? QStringLiteral("Gare di %1").arg(registro::shownName(c.name))
+            : QStringLiteral("Gara"));
     for (int i = 0; i < c.races.size(); ++i) {
         const registro::RaceRow &race = c.races[c.races.size() - 1 - i]; // newest first
         const QStringList cells = {
@@ -150,6 +153,7 @@ QWidget *RegisterWindow::buildChild()
     m_chart->setMinimumHeight(220);
     childLayout->addWidget(m_chart, 1);
     // Every race with its counts and how it ended: one cut short says so.
+    // It stands under the class table, whose row says whose races they are.
     m_races = new QTableWidget(0, 5);
     m_races->setObjectName(QStringLiteral("gare"));
     m_races->setHorizontalHeaderLabels({QStringLiteral("Gara"), QStringLiteral("Esatte"),
@@ -158,8 +162,6 @@ QWidget *RegisterWindow::buildChild()
     m_races->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_races->verticalHeader()->hide();
     m_races->horizontalHeader()->setStretchLastSection(true);
-    m_races->setMaximumHeight(100);
-    childLayout->addWidget(m_races);
     childLayout->addWidget(buildSettings());
     auto *grid = new QGridLayout;
     for (int n = 1; n <= 9; ++n) {

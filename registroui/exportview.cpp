@@ -29,8 +29,7 @@ namespace {
 // hidden folder.
 QString documentsFolder()
 {
-    const QString documents =
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 } // namespace

@@ -11,6 +11,7 @@
 #include "server.h"
 #include "yesno.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -29,6 +30,7 @@
 #include <QSqlDatabase>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QToolBar>
 
 namespace registroui {
 
@@ -218,6 +220,15 @@ void RegisterWindow::printDialog()
     preview.setWindowTitle(QStringLiteral("Stampa il registro"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter *p) { printTo(*p); });
+    // Printing first: on a small screen the toolbar's last buttons, printing
+    // among them, go behind its "»".
+    if (auto *bar = preview.findChild<QToolBar *>();
+        bar && bar->actions().size() > 1 && !bar->actions().constLast()->isSeparator()) {
+        QAction *print = bar->actions().constLast();
+        bar->insertAction(bar->actions().constFirst(), print);
+        bar->insertSeparator(bar->actions().at(1));
+    }
+    preview.resize(size());
     preview.exec();
 }
 

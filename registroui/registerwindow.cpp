@@ -185,9 +185,12 @@ QWidget *RegisterWindow::buildClass()
     // Two lines a row: the recent races and their trend wrap, never hide.
     m_table->verticalHeader()->setDefaultSectionSize(2 * m_table->fontMetrics().lineSpacing() + 6);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showChild(row); });
-    split->addWidget(m_table);
-
+    // Her races under the class, where a 1024 x 768 screen has room for them.
+    auto *left = new QSplitter(Qt::Vertical);
+    left->addWidget(m_table);
+    split->addWidget(left);
     split->addWidget(buildChild());
+    left->addWidget(m_races);
     split->setSizes({460, 520});
     layout->addWidget(split, 1);
     return page;

@@ -88,6 +88,7 @@ private slots:
     void settingsAreKeptAtOnce();
     void aRaceWithoutANameIsShown();
     void namesInItalianOrder();
+    void raceListHasRoom();
     void chartHasEveryRace_data();
     void chartHasEveryRace();
     void whatAChildWroteStaysText();
@@ -342,6 +343,26 @@ void TestRegisterWindow::namesInItalianOrder()
     for (int row = 0; row < window.classTable()->rowCount(); ++row)
         shown << window.classTable()->item(row, 0)->text();
     QCOMPARE(shown, QStringList({"Ada", "Àlex", "Bambino 2", "Bambino 10", "bea", "Élia", "Zoe"}));
+}
+
+// At its size on a 1024 x 768 screen, the chosen child's list shows at
+// least eight races without scrolling.
+void TestRegisterWindow::raceListHasRoom()
+{
+    QTemporaryDir tmp;
+    QList<std::tuple<QString, int, registro::Ending>> races;
+    for (int i = 0; i < 12; ++i)
+        races.append({"Pietro", i % 5, registro::Ending::Clock});
+    registroui::RegisterWindow window(registerWith(tmp.path(), races));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.width() <= 1024 && window.height() <= 768 - 60);
+    QTableWidget *list = window.racesTable();
+    QCOMPARE(list->rowCount(), 12);
+    QVERIFY2(list->viewport()->height() >= 8 * list->rowHeight(0),
+             qPrintable(QStringLiteral("%1 px for rows of %2 px")
+                            .arg(list->viewport()->height())
+                            .arg(list->rowHeight(0))));
 }
 
 void TestRegisterWindow::chartHasEveryRace_data()

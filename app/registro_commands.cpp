@@ -144,7 +144,7 @@ int print(const QString &path, const QString &pdf, const QString &name, const QS
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    window.printTo(printer);
+    window.printTo(printer, !name.isEmpty());
     if (QFileInfo(pdf).size() == 0)
         return refuse(QStringLiteral("%1: impossibile scrivere il file").arg(pdf));
     return 0;

@@ -39,7 +39,7 @@ struct Options {
                            QStringLiteral("FILE")};
     QCommandLineOption name{QStringLiteral("nome"),
                             QStringLiteral("Con --esporta: solo le risposte di NOME; con --stampa: "
-                                           "anche la sua pagina."),
+                                           "solo la sua pagina, per la famiglia."),
                             QStringLiteral("NOME")};
     QCommandLineOption from{QStringLiteral("dal"),
                             QStringLiteral("Con --esporta: dal giorno DATA compreso."),
@@ -52,8 +52,8 @@ struct Options {
                              QStringLiteral("NOME")};
     QCommandLineOption report{
         QStringLiteral("stampa"),
-        QStringLiteral("Scrive in FILE (PDF) il rapporto della finestra; con --nome anche la "
-                       "pagina di quel bambino."),
+        QStringLiteral("Scrive in FILE (PDF) la pagina della classe; con --nome quella di un "
+                       "bambino per la famiglia."),
         QStringLiteral("FILE")};
     QCommandLineOption adaptFor{
         QStringLiteral("adatta"),

@@ -205,4 +205,24 @@ QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name)
     return answers;
 }
 
+QString mostCommonClass(const QStringList &paths)
+{
+    QHash<QString, int> races;
+    for (const QString &path : paths)
+        Register::glance(path, [&races](const Register &reg) {
+            if (!reg.isOpen() || reg.version() < 3)
+                return;
+            QSqlQuery q(reg.database());
+            q.exec(QStringLiteral("SELECT class, count(*) FROM races WHERE coalesce(class, '') "
+                                  "<> '' GROUP BY class"));
+            while (q.next())
+                races[q.value(0).toString()] += q.value(1).toInt();
+        });
+    QString most;
+    for (auto it = races.cbegin(); it != races.cend(); ++it)
+        if (most.isEmpty() || it.value() > races.value(most))
+            most = it.key();
+    return most;
+}
+
 } // namespace registro

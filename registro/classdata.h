@@ -20,4 +20,8 @@ QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name);
 // reading fails part way gives what was read, with a line in problems.
 QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unread = nullptr);
 
+// The class most of these registers' races were played in, as the drill
+// recorded it; empty when none says.
+QString mostCommonClass(const QStringList &paths);
+
 } // namespace registro

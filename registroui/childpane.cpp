@@ -3,6 +3,7 @@
 // teacher set for her, and the printed report.
 #include "registerwindow.h"
 
+#include "classdata.h"
 #include "register.h"
 #include "report.h"
 #include "summaries.h"
@@ -130,16 +131,17 @@ void RegisterWindow::showChart(const registro::Child &c)
     delete old;
 }
 
-void RegisterWindow::printTo(QPrinter &printer)
+void RegisterWindow::printTo(QPrinter &printer, bool chosenChild)
 {
-    const registro::Child *c = chosen();
+    const registro::Child *c = chosenChild ? chosen() : nullptr;
     QImage chart;
     if (c) {
         QChartView view(raceChart(*c));
-        view.resize(900, 420);
+        view.resize(900, 300);
         chart = view.grab().toImage();
     }
-    printReport(printer, m_children, c, chart);
+    const QString className = onServer() ? m_className : registro::mostCommonClass(m_paths);
+    printReport(printer, m_children, c, className, chart);
 }
 
 // A race set for her: its length, and practice on the facts she does not know.

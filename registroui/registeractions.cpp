@@ -66,8 +66,12 @@ void RegisterWindow::buildMenus()
                               &RegisterWindow::showLocal);
     file->addSeparator();
     m_export = file->addAction(QStringLiteral("&Esporta..."), this, &RegisterWindow::exportDialog);
-    m_print = file->addAction(QStringLiteral("&Stampa..."), this, &RegisterWindow::printDialog);
+    m_print = file->addAction(QStringLiteral("&Stampa la classe..."), this,
+                              [this] { printDialog(false); });
     m_print->setShortcut(QKeySequence::Print);
+    m_printChild = file->addAction(QStringLiteral("Stampa per la &famiglia..."), this,
+                                   [this] { printDialog(true); });
+    m_printChild->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
     file->addSeparator();
     file->addAction(QStringLiteral("E&sci"), this, &QWidget::close);
     QMenu *reg = bar->addMenu(QStringLiteral("&Registro"));
@@ -95,6 +99,10 @@ void RegisterWindow::refreshMenus()
     m_deleteAll->setEnabled(mine);
     m_export->setEnabled(!m_children.isEmpty());
     m_print->setEnabled(!m_children.isEmpty());
+    m_printChild->setEnabled(chosen());
+    m_printChild->setText(chosen() ? QStringLiteral("Stampa per la famiglia di %1...")
+                                         .arg(registro::shownName(chosen()->name))
+                                   : QStringLiteral("Stampa per la &famiglia..."));
     m_local->setEnabled(onServer());
 }
 
@@ -212,14 +220,14 @@ void RegisterWindow::openOther(bool merge)
         showRegisters(merge ? m_paths + QStringList{file} : QStringList{file});
 }
 
-void RegisterWindow::printDialog()
+void RegisterWindow::printDialog(bool chosenChild)
 {
     beginAction();
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("Stampa il registro"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *p) { printTo(*p); });
+            [this, chosenChild](QPrinter *p) { printTo(*p, chosenChild); });
     // Printing first: on a small screen the toolbar's last buttons, printing
     // among them, go behind its "»".
     if (auto *bar = preview.findChild<QToolBar *>();

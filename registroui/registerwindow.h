@@ -73,8 +73,8 @@ public:
     // Writes the CSV of what the window shows: the whole class or the chosen
     // child, all days or from..to (both included); false with the reason shown.
     bool exportTo(const QString &csv, bool chosenOnly, QDate from = {}, QDate to = {});
-    // The report: a page for the class and, when a child is chosen, one for her.
-    void printTo(QPrinter &printer);
+    // The class at a glance, or the chosen child's page for her family.
+    void printTo(QPrinter &printer, bool chosenChild);
     // Chooses a child by name, as the class table shows it; an empty name, none.
     bool choose(const QString &name);
 
@@ -115,7 +115,7 @@ private:
     void toggleRecording();
     void openOther(bool merge);
     void exportDialog();
-    void printDialog();
+    void printDialog(bool chosenChild);
     void schoolDialog();
     void showLocal();
     QStringList homeRegisters() const;
@@ -160,6 +160,7 @@ private:
     QAction *m_deleteAll = nullptr;
     QAction *m_export = nullptr;
     QAction *m_print = nullptr;
+    QAction *m_printChild = nullptr;
     QAction *m_local = nullptr;
 };
 

@@ -2,6 +2,7 @@
 #include "report.h"
 
 #include "register.h"
+#include "reportparts.h"
 #include "summaries.h"
 
 #include <QPrinter>
@@ -13,103 +14,79 @@
 namespace registroui {
 
 namespace {
-QString day(const QString &stamp)
+// A fact's state as a sign, readable without its colour and narrow enough
+// for nine of them beside a name on a portrait page.
+QString stateSign(const registro::Knowledge &k)
 {
-    return registro::fromTimestamp(stamp).toString(QStringLiteral("dd/MM/yyyy"));
+    if (k.answers == 0)
+        return QStringLiteral("·");
+    if (k.byHeart)
+        return QStringLiteral("✔");
+    return k.right * 2 >= k.answers ? QStringLiteral("≈") : QStringLiteral("!");
 }
 
-// The days the races cover, as the report's only note of time and place.
-QString span(const QList<registro::Child> &children)
+QString classRow(const registro::Child &c)
 {
-    QString first, last;
-    for (const registro::Child &c : children)
-        for (const registro::RaceRow &race : c.races) {
-            if (first.isEmpty() || race.started < first)
-                first = race.started;
-            last = std::max(last, race.started);
-        }
-    return first.isEmpty() ? QStringLiteral("Nessuna gara registrata.")
-                           : QStringLiteral("Gare dal %1 al %2.").arg(day(first), day(last));
-}
-
-// The facts of one state, as "1 + 9, 3 + 7".
-QString factsIn(const registro::Child &c, const QString &state)
-{
-    QStringList facts;
-    for (int n = 1; n <= 9; ++n)
-        if (factState(registro::knowledgeOf(c.answers, n)) == state)
-            facts << QStringLiteral("%1&nbsp;+&nbsp;%2").arg(n).arg(10 - n);
-    return facts.join(QStringLiteral(", "));
-}
-
-QString classPage(const QList<registro::Child> &children)
-{
-    QString html =
-        QStringLiteral(
-            "<h1>Registro di dieci</h1><p>%1</p><table border='1' cellspacing='0' cellpadding='3'>"
-            "<tr><th>Nome</th><th>Gare</th><th>Migliore</th><th>Ultime gare</th>"
-            "<th>Sa a memoria</th><th>Quasi</th><th>Da esercitare</th></tr>")
-            .arg(span(children));
-    for (const registro::Child &c : children) {
-        int best = 0;
-        for (const registro::RaceRow &race : c.races)
-            best = std::max(best, race.right);
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
-                               "<td>%6</td><td>%7</td></tr>")
-                    .arg(registro::shownName(c.name).toHtmlEscaped())
-                    .arg(c.races.size())
-                    .arg(best)
-                    .arg(trend(c.races).toHtmlEscaped(), factsIn(c, QStringLiteral("sa a memoria")),
-                         factsIn(c, QStringLiteral("quasi")),
-                         factsIn(c, QStringLiteral("da esercitare")));
-    }
-    return html + QStringLiteral("</table><p>Ultime gare: risposte esatte delle ultime cinque "
-                                 "gare; * una gara non finita con il tempo, che non conta per "
-                                 "l'andamento.</p>");
-}
-
-QString childPage(const registro::Child &c)
-{
-    QString html = QStringLiteral("<h2 style='page-break-before: always'>%1</h2><p>%2</p>"
-                                  "<img src='grafico' width='600'><h3>I nove amici del dieci</h3>"
-                                  "<table border='1' cellspacing='0' cellpadding='6'>")
-                       .arg(registro::shownName(c.name).toHtmlEscaped(), span({c}));
+    int best = 0;
+    for (const registro::RaceRow &race : c.races)
+        best = std::max(best, race.right);
+    // "58 60 61 63 64, in crescita": the scores, then where they go.
+    const QString recent = trend(c.races);
+    QString row = QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3"
+                                 "</td><td>%4</td><td>%5</td>")
+                      .arg(registro::shownName(c.name).toHtmlEscaped())
+                      .arg(c.races.size())
+                      .arg(best)
+                      .arg(recent.section(QStringLiteral(", "), 0, 0).toHtmlEscaped(),
+                           recent.section(QStringLiteral(", "), 1).toHtmlEscaped());
     for (int n = 1; n <= 9; ++n) {
         const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
-        if ((n - 1) % 3 == 0)
-            html += QStringLiteral("<tr>");
-        html += QStringLiteral("<td bgcolor='%1' align='center'><font color='%2'>%3</font></td>")
-                    .arg(factColour(k), factTextColour(k),
-                         factText(n, k).toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")));
-        if (n % 3 == 0)
-            html += QStringLiteral("</tr>");
+        row += QStringLiteral("<td bgcolor='%1' align='center'><font color='%2'>%3</font></td>")
+                   .arg(factColour(k), factTextColour(k), stateSign(k));
     }
-    html += QStringLiteral("</table><h3>Le gare</h3><table border='1' cellspacing='0' "
-                           "cellpadding='3'><tr><th>Gara</th><th>Esatte</th><th>Errate</th>"
-                           "<th>Com'è finita</th></tr>");
-    for (const registro::RaceRow &race : c.races)
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>")
-                    .arg(registro::fromTimestamp(race.started).toString("dd/MM/yyyy HH:mm"))
-                    .arg(race.right)
-                    .arg(race.wrong)
-                    .arg(race.ending.toHtmlEscaped());
-    return html + QStringLiteral("</table>");
+    return row + QStringLiteral("</tr>");
 }
 } // namespace
 
-QString reportHtml(const QList<registro::Child> &children, const registro::Child *chosen)
+QString classReportHtml(const QList<registro::Child> &children, const QString &className)
 {
-    return classPage(children) + (chosen ? childPage(*chosen) : QString());
+    QString html =
+        reportTitle(className, QString()) +
+        QStringLiteral("<p>%1</p><table class='classe' width='100%' border='1' cellspacing='0' "
+                       "cellpadding='2'><thead><tr><th align='left'>Nome</th>"
+                       "<th>Gare</th><th>Migliore</th><th align='left'>Ultime gare"
+                       "</th><th align='left'>Andamento</th>")
+            .arg(racesSpan(children));
+    for (int n = 1; n <= 9; ++n)
+        html += QStringLiteral("<th>%1+%2</th>").arg(n).arg(10 - n);
+    html += QStringLiteral("</tr></thead>");
+    for (const registro::Child &c : children)
+        html += classRow(c);
+    return html + QStringLiteral(
+                      "</table><p class='nota'>Ultime gare: risposte esatte delle ultime cinque "
+                      "gare; * una gara non finita con il tempo o su misura, che non conta per "
+                      "l'andamento (almeno sei gare di cinque minuti). Nei nove amici del dieci: ✔ "
+                      "sa a memoria (almeno 5 risposte, "
+                      "9 su 10 esatte, in meno di 3 secondi), ≈ quasi (esatta almeno una volta su "
+                      "due), ! da esercitare, · mai chiesto. Contano le ultime 20 risposte a "
+                      "ciascuno.</p>");
 }
 
 void printReport(QPrinter &printer, const QList<registro::Child> &children,
-                 const registro::Child *chosen, const QImage &chart)
+                 const registro::Child *child, const QString &className, const QImage &chart)
 {
     QTextDocument report;
-    report.setDefaultStyleSheet(QStringLiteral("th { background: #eeeeee; }"));
+    report.setDefaultStyleSheet(
+        QStringLiteral("body { font-size: 9pt; } th { background: #eeeeee; } "
+                       "td, th { white-space: nowrap; } table.classe { font-size: 8pt; } p.nota { "
+                       "font-size: 8pt; } "
+                       "table.gare td { font-size: 8pt; } h1 { font-size: 16pt; }"));
     report.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("grafico")), chart);
-    report.setHtml(reportHtml(children, chosen));
-    printer.setDocName(QStringLiteral("Registro di dieci"));
+    report.setHtml(child ? childReportHtml(*child, className)
+                         : classReportHtml(children, className));
+    printer.setDocName(child ? QStringLiteral("dieci - %1").arg(registro::shownName(child->name))
+                             : QStringLiteral("Registro di dieci"));
+    printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
     report.print(&printer);
 }
 

@@ -18,8 +18,12 @@
 #include <QCheckBox>
 #include <QDateTimeAxis>
 #include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QSqlDatabase>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,6 +93,7 @@ private slots:
     void aRaceWithoutANameIsShown();
     void namesInItalianOrder();
     void raceListHasRoom();
+    void reportsForTheWallAndTheFamily();
     void chartHasEveryRace_data();
     void chartHasEveryRace();
     void whatAChildWroteStaysText();
@@ -365,6 +370,58 @@ void TestRegisterWindow::raceListHasRoom()
                             .arg(list->rowHeight(0))));
 }
 
+namespace {
+// A poppler tool's output on the PDF: its text, or its information.
+QString poppler(const char *tool, const QString &pdf)
+{
+    QProcess p;
+    p.start(QString::fromLatin1(tool),
+            qstrcmp(tool, "pdftotext") == 0 ? QStringList{pdf, "-"} : QStringList{pdf});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+} // namespace
+
+// A class of 25 on one page that names the class; a child's page for her
+// family that names no other child.
+void TestRegisterWindow::reportsForTheWallAndTheFamily()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const QStringList names = {"Ada",   "Bruno", "Carla", "Dario", "Elena",  "Fabio", "Gina",
+                               "Ivo",   "Lia",   "Marco", "Nina",  "Oscar",  "Pia",   "Rocco",
+                               "Sara",  "Tina",  "Ugo",   "Vera",  "Walter", "Zelda", "Alba",
+                               "Beppe", "Cloe",  "Dino",  "Ester"};
+    QTemporaryDir tmp;
+    QList<std::tuple<QString, int, registro::Ending>> races;
+    for (int i = 0; i < 4; ++i)
+        for (const QString &name : names)
+            races.append({name, i + 2, i == 3 ? registro::Ending::Exit : registro::Ending::Clock});
+    const QString path = registerWith(tmp.path(), races);
+    QVERIFY(RawWriter(path).run("UPDATE races SET class = '3B'"));
+    registroui::RegisterWindow window(path);
+    QVERIFY(window.choose("Pia"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const auto print = [&](const QString &pdf, bool child) {
+        printer.setOutputFileName(pdf);
+        window.printTo(printer, child);
+        return poppler("pdftotext", pdf);
+    };
+    const QString wall = print(tmp.filePath("classe.pdf"), false);
+    QVERIFY2(wall.contains("Classe 3B") && wall.contains("Zelda"), qPrintable(wall));
+    QVERIFY2(
+        poppler("pdfinfo", tmp.filePath("classe.pdf")).contains(QRegularExpression("Pages: +1\\n")),
+        qPrintable(poppler("pdfinfo", tmp.filePath("classe.pdf"))));
+    const QString family = print(tmp.filePath("pia.pdf"), true);
+    QVERIFY2(family.contains("Pia") && family.contains("Classe 3B"), qPrintable(family));
+    for (const QString &other : names)
+        if (other != "Pia")
+            QVERIFY2(!family.contains(QRegularExpression("\\b" + other + "\\b")),
+                     qPrintable(other));
+}
+
 void TestRegisterWindow::chartHasEveryRace_data()
 {
     // Each race: its day after the first, and how it went ("fine" ran to the
@@ -460,9 +517,13 @@ void TestRegisterWindow::whatAChildWroteStaysText()
     const QList<registro::Child> children = registro::loadClass({path}, &problems);
     QCOMPARE(children.size(), 2);
     const registro::Child &bea = children[0].name == link ? children[1] : children[0];
-    const QString html = registroui::reportHtml(children, &bea);
-    QVERIFY(!html.contains("<h1>RIMANDATO") && !html.contains("<b>Bea"));
-    QVERIFY(html.contains("&lt;h1&gt;RIMANDATO") && html.contains("&lt;b&gt;Bea"));
+    const QString klass = "<i>3A</i>"; // a class name is typed too
+    const QString html = registroui::classReportHtml(children, klass);
+    const QString page = registroui::childReportHtml(bea, klass);
+    QVERIFY(!html.contains("<b>Bea") && !html.contains("<i>3A"));
+    QVERIFY(html.contains("&lt;b&gt;Bea") && html.contains("&lt;i&gt;3A"));
+    QVERIFY(!page.contains("<h1>RIMANDATO") && !page.contains("<b>Bea") && !page.contains("<i>3A"));
+    QVERIFY(page.contains("&lt;h1&gt;RIMANDATO") && page.contains("&lt;b&gt;Bea"));
     const QString csv = tmp.filePath("classe.csv");
     QCOMPARE(registro::exportCsv(path, csv), QString());
     const QStringList lines = QString::fromUtf8(fileBytes(csv)).split("\r\n", Qt::SkipEmptyParts);

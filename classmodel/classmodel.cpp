@@ -2,6 +2,7 @@
 #include "classmodel.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
 
@@ -45,6 +46,34 @@ bool italianOrder(const QString &a, const QString &b)
         return c;
     }();
     return italian.compare(a, b) < 0;
+}
+
+QString mostUsedSpelling(const QList<std::pair<QString, QString>> &races)
+{
+    struct Tally {
+        int races = 0;
+        QString latest;
+    };
+    QHash<QString, Tally> spellings;
+    QString best;
+    for (const auto &[typed, started] : races) {
+        const QString name = typed.trimmed();
+        Tally &t = spellings[name];
+        t.races += 1;
+        t.latest = std::max(t.latest, started);
+        const Tally &b = spellings.value(best);
+        if (best.isNull() || t.races > b.races || (t.races == b.races && t.latest > b.latest))
+            best = name;
+    }
+    return best.isNull() ? QString() : best;
+}
+
+QString mostUsedSpelling(const QList<RaceRow> &races)
+{
+    QList<std::pair<QString, QString>> typed;
+    for (const RaceRow &race : races)
+        typed.append({race.typed, race.started});
+    return mostUsedSpelling(typed);
 }
 
 Knowledge knowledgeOf(const QList<AnswerRow> &answers, int number)

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 // The class as the teacher and the drill's practice see it, wherever it was
 // read from (this account's registers or the school's server): children,
 // their races and answers, what each knows by heart, how her scores move.
@@ -44,6 +46,7 @@ struct RaceRow {
     int wrong = 0;
     bool recordBeaten = false;
     QString adaptation; // how the race was set for her; empty for the race everyone plays
+    QString typed;      // her name as she typed it for this race
 };
 
 // How a race that never recorded its end is shown: the drill was killed, or
@@ -66,6 +69,13 @@ QString shownName(const QString &name);
 // Names in the order an Italian reads them, whatever the machine's language:
 // "Àngelo" beside "Angelo", "ada" beside "Ada".
 bool italianOrder(const QString &a, const QString &b);
+// The one spelling a child is shown under, in the window, the reports and
+// the export: the one she typed in most of her races (spaces around it
+// aside), and of those the one of her latest race. Each race is its typed
+// name and its start.
+QString mostUsedSpelling(const QList<std::pair<QString, QString>> &races);
+// The same, of a child's races as loaded.
+QString mostUsedSpelling(const QList<RaceRow> &races);
 
 // How well a child knows one fact n + (10 - n), over her last 20 answers to it.
 struct Knowledge {

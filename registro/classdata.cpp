@@ -90,14 +90,12 @@ QString readRaces(const Register &reg, std::map<QString, Child> &children,
         if (key.isEmpty())
             key = childKey(name);
         Child &child = children[key];
-        if (child.name.isEmpty())
-            child.name = name.trimmed();
         const QString ending = races.value(3).toString();
         const int right = races.value(6).toInt();
         child.races.append({id, races.value(1).toString(),
                             ending.isEmpty() ? QLatin1String(Interrupted) : ending, right,
                             races.value(7).toInt() - right, races.value(4).toBool(),
-                            races.value(5).toString()});
+                            races.value(5).toString(), name});
         mine.insert(id, {&child, child.races.size() - 1});
         racesOf[key].prepend(races.value(0).toString());
     }
@@ -174,6 +172,7 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unr
                          [](const RaceRow &a, const RaceRow &b) { return a.started < b.started; });
         std::stable_sort(child.answers.begin(), child.answers.end(),
                          [](const AnswerRow &a, const AnswerRow &b) { return a.at < b.at; });
+        child.name = mostUsedSpelling(child.races);
     }
     std::sort(list.begin(), list.end(),
               [](const Child &a, const Child &b) { return italianOrder(a.name, b.name); });

@@ -51,8 +51,8 @@ QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QS
     return line([&q](int i) { return q.value(i).toString(); }, name, race, custom, className);
 }
 
-QByteArray answerRow(const QStringList &row, const QString &name, int race,
-                     const QString &custom, const QString &className)
+QByteArray answerRow(const QStringList &row, const QString &name, int race, const QString &custom,
+                     const QString &className)
 {
     return line([&row](int i) { return row.value(i); }, name, race, custom, className);
 }

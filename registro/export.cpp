@@ -18,7 +18,7 @@ namespace registro {
 namespace {
 // The races of the registers written: numbered by their start, as the teacher
 // counts them; each taken from the first register that holds it; and each
-// child's name as the window shows it, the first one read.
+// child's name as the window shows it (mostUsedSpelling).
 struct Races {
     QHash<QString, int> number;         // by file-unique race id
     QHash<QString, qsizetype> home;     // the register each race is written from
@@ -29,7 +29,8 @@ struct Races {
 Races readRaces(const std::vector<Register> &regs, QString *why)
 {
     Races races;
-    QList<std::pair<QString, QString>> starts; // (started, key)
+    QList<std::pair<QString, QString>> starts;                // (started, key)
+    QHash<QString, QList<std::pair<QString, QString>>> typed; // (name, started) by childKey
     for (qsizetype r = 0; r < qsizetype(regs.size()) && why->isEmpty(); ++r) {
         const QString prefix = schema::raceKeyPrefix(regs[r].version(), regs[r].path());
         QSqlQuery q(regs[r].database());
@@ -45,10 +46,11 @@ Races readRaces(const std::vector<Register> &regs, QString *why)
             starts.append({q.value(1).toString(), key});
             const QString name = q.value(2).toString();
             races.child.insert(key, childKey(name));
-            if (!races.classNames.contains(childKey(name)))
-                races.classNames.insert(childKey(name), name.trimmed());
+            typed[childKey(name)].append({name, q.value(1).toString()});
         }
     }
+    for (auto it = typed.cbegin(); it != typed.cend(); ++it)
+        races.classNames.insert(it.key(), mostUsedSpelling(it.value()));
     std::sort(starts.begin(), starts.end());
     for (const auto &[started, key] : starts)
         races.number.insert(key, int(races.number.size()) + 1);

@@ -63,11 +63,11 @@ QList<Child> loadClass(Pq &db, const QString &className, QString *why)
     std::map<QString, Child> children;
     for (const QStringList &r : races.rows) {
         Child &child = children[r[2]];
-        if (child.name.isEmpty())
-            child.name = r[3].trimmed();
         child.races.append({r[0], r[1], r[4].isEmpty() ? QLatin1String(Interrupted) : r[4],
-                            r[7].toInt(), r[8].toInt(), r[5] == QLatin1String("1"), r[6]});
+                            r[7].toInt(), r[8].toInt(), r[5] == QLatin1String("1"), r[6], r[3]});
     }
+    for (auto &[key, child] : children)
+        child.name = mostUsedSpelling(child.races);
     for (const QStringList &a : answers.rows)
         children[a[0]].answers.append(
             {a[1], a[2].toInt(), a[3] == QLatin1String("1"), a[4].toLongLong()});

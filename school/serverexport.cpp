@@ -39,13 +39,17 @@ QString exportSql(const ExportFilter &filter, const QString &className, QList<QB
     };
     // Races are numbered by their start, within what is exported.
     return QStringLiteral(
-               "DECLARE export NO SCROLL CURSOR FOR WITH n AS (SELECT id, class, child, name, "
-               "ending, adaptation, first_value(name) OVER (PARTITION BY class, child ORDER BY started, id) "
-               "AS class_name, row_number() OVER (ORDER BY started, id) AS number FROM "
-               "dieci.races%1) SELECT to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), %2, a.race, "
-               "a.number, a.typed, a.correct::integer, a.ms, n.ending, n.number, n.class, n.adaptation "
-               "FROM "
-               "dieci.answers a JOIN n ON n.id = a.race%3 ORDER BY a.at, a.race, a.seq")
+               // Each child under the spelling she typed most often, of those the
+               // latest: the window's own rule.
+               "DECLARE export NO SCROLL CURSOR FOR WITH spelled AS (SELECT DISTINCT ON (class, "
+               "child) class, child, btrim(name) AS shown FROM dieci.races GROUP BY class, child, "
+               "btrim(name) ORDER BY class, child, count(*) DESC, max(started) DESC), n AS "
+               "(SELECT id, class, child, name, ending, adaptation, shown AS class_name, "
+               "row_number() OVER (ORDER BY started, id) AS number FROM dieci.races JOIN spelled "
+               "USING (class, child)%1) SELECT to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), %2, "
+               "a.race, a.number, a.typed, a.correct::integer, a.ms, n.ending, n.number, n.class, "
+               "n.adaptation FROM dieci.answers a JOIN n ON n.id = a.race%3 ORDER BY a.at, "
+               "a.race, a.seq")
         .arg(clause(where),
              filter.classNames ? QStringLiteral("n.class_name") : QStringLiteral("n.name"),
              clause(outer));
@@ -88,8 +92,8 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
         const Pq::Rows batch = run(QStringLiteral("FETCH 5000 FROM export"));
         more = !batch.rows.isEmpty();
         for (const QStringList &row : batch.rows)
-            file.write(
-                csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(10), row.value(9)));
+            file.write(csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(10),
+                                      row.value(9)));
         *rows += batch.rows.size();
     }
     run(QStringLiteral("COMMIT"));

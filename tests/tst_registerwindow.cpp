@@ -92,6 +92,8 @@ private slots:
     void settingsAreKeptAtOnce();
     void aRaceWithoutANameIsShown();
     void namesInItalianOrder();
+    void oneSpellingShown_data();
+    void oneSpellingShown();
     void raceListHasRoom();
     void reportsForTheWallAndTheFamily();
     void chartHasEveryRace_data();
@@ -224,7 +226,7 @@ void TestRegisterWindow::trend()
     QFETCH(QString, shown);
     QList<registro::RaceRow> races;
     for (int s : scores)
-        races.append({{}, {}, s < 0 ? "uscita" : "fine", std::abs(s), 0, false, {}});
+        races.append({{}, {}, s < 0 ? "uscita" : "fine", std::abs(s), 0, false, {}, {}});
     QCOMPARE(registroui::trend(races), shown);
 }
 
@@ -295,8 +297,10 @@ void TestRegisterWindow::exportIsWhatTheWindowShows()
     QVERIFY(window.exportTo(ada, true));
     QCOMPARE(rowsOf(all), 20); // four races of five answers
     QCOMPARE(rowsOf(ada), 15);
-    // Under the name the window shows, however it was typed in each race.
-    QCOMPARE(int(fileBytes(ada).count(";Ada;")), 15);
+    // Under the name the window shows, however it was typed in each race:
+    // three spellings, once each, so the latest race's.
+    QCOMPARE(window.classTable()->item(0, 0)->text(), QString("ADA"));
+    QCOMPARE(int(fileBytes(ada).count(";ADA;")), 15);
     QVERIFY(window.exportTo(ada, true, Day.date().addDays(2), Day.date().addDays(2)));
     QCOMPARE(rowsOf(ada), 5);
     // The window says how many went where, and shows her the folder.
@@ -348,6 +352,28 @@ void TestRegisterWindow::namesInItalianOrder()
     for (int row = 0; row < window.classTable()->rowCount(); ++row)
         shown << window.classTable()->item(row, 0)->text();
     QCOMPARE(shown, QStringList({"Ada", "Àlex", "Bambino 2", "Bambino 10", "bea", "Élia", "Zoe"}));
+}
+
+void TestRegisterWindow::oneSpellingShown_data()
+{
+    QTest::addColumn<QStringList>("typed"); // one race each, a day apart, oldest first
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a slip once") << QStringList{"Giulia", "Giula", "Giulia"} << "Giulia";
+    QTest::newRow("the first spelling is not kept")
+        << QStringList{"giulia", "Giulia", "Giulia"} << "Giulia";
+    QTest::newRow("as often: the latest") << QStringList{"Giulia", "GIULIA"} << "GIULIA";
+    QTest::newRow("spaces around are no spelling") << QStringList{" Ugo", "Ugo ", "UGO"} << "Ugo";
+}
+
+// One rule for the name a child is shown under, everywhere.
+void TestRegisterWindow::oneSpellingShown()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, shown);
+    QList<std::pair<QString, QString>> races;
+    for (int i = 0; i < typed.size(); ++i)
+        races.append({typed[i], registro::timestamp(Day.addDays(i))});
+    QCOMPARE(registro::mostUsedSpelling(races), shown);
 }
 
 // At its size on a 1024 x 768 screen, the chosen child's list shows at

@@ -142,29 +142,10 @@ void addOptions(QCommandLineParser &parser, const Options &o)
                        o.newPasswords, o.check});
 }
 
-int commands(QCoreApplication &app)
+// What changes the register or reads it, in this order: turn on, set a
+// race, delete, print, export; the first that fails ends the run.
+int changes(const QCommandLineParser &parser, const Options &o, const QString &server)
 {
-    platform::installItalianQt(app);
-    QCoreApplication::setApplicationName(QStringLiteral("dieci-registro"));
-    QCommandLineParser parser;
-    const Options o;
-    addOptions(parser, o);
-    parser.process(app);
-    if (parser.isSet(o.help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
-    if (parser.isSet(o.prepare))
-        return prepare(parser, o);
-    if (parser.isSet(o.check))
-        return verify(homeRegister());
-    // The teacher's own server; the lab's names the children's, which cannot read.
-    const QString server = platform::readLabSettings().ownServer;
-    if (parser.isSet(o.inClass) && server.isEmpty())
-        return refuse(QStringLiteral("--classe: nessun server della scuola nelle impostazioni di "
-                                     "questo account (%1)")
-                          .arg(platform::ownSettingsPath()));
-
     const QString path = homeRegister();
     if (parser.isSet(o.on))
         if (const int status = turnOn(path))
@@ -188,6 +169,31 @@ int commands(QCoreApplication &app)
     if (parser.isSet(o.out))
         return exportTo(parser, o, server);
     return 0;
+}
+
+int commands(QCoreApplication &app)
+{
+    platform::installItalianQt(app);
+    QCoreApplication::setApplicationName(QStringLiteral("dieci-registro"));
+    QCommandLineParser parser;
+    const Options o;
+    addOptions(parser, o);
+    parser.process(app);
+    if (parser.isSet(o.help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(o.prepare))
+        return prepare(parser, o);
+    if (parser.isSet(o.check))
+        return verify(homeRegister());
+    // The teacher's own server; the lab's names the children's, which cannot read.
+    const QString server = platform::readLabSettings().ownServer;
+    if (parser.isSet(o.inClass) && server.isEmpty())
+        return refuse(QStringLiteral("--classe: nessun server della scuola nelle impostazioni di "
+                                     "questo account (%1)")
+                          .arg(platform::ownSettingsPath()));
+    return changes(parser, o, server);
 }
 } // namespace
 

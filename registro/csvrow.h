@@ -19,8 +19,8 @@ QString field(QString text);
 // allenamento"), empty for the race everyone plays.
 QByteArray answerRow(const QSqlQuery &q, const QString &name, int race, const QString &custom,
                      const QString &className = {});
-QByteArray answerRow(const QStringList &row, const QString &name, int race,
-                     const QString &custom, const QString &className = {});
+QByteArray answerRow(const QStringList &row, const QString &name, int race, const QString &custom,
+                     const QString &className = {});
 // The header line, with the class column or without.
 QByteArray header(bool withClass);
 

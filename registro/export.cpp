@@ -73,6 +73,41 @@ QString answersSql(int version, const ExportFilter &filter)
     return sql + QStringLiteral(" ORDER BY a.at, a.race, a.seq");
 }
 
+// Writes the rows of register r that are its own (a race in two registers
+// is written once) and that the filter wants; empty, else why.
+QString writeRegister(QSaveFile &file, const Register &reg, qsizetype r, const Races &races,
+                      const ExportFilter &filter, qint64 *rows)
+{
+    const QString wanted = childKey(filter.name);
+    QSqlQuery q(reg.database());
+    q.setForwardOnly(true);
+    if (!q.exec(answersSql(reg.version(), filter)))
+        return QStringLiteral("registro %1: %2").arg(reg.path(), q.lastError().databaseText());
+    const QString prefix = schema::raceKeyPrefix(reg.version(), reg.path());
+    // Rows come in time order, mostly several of one race in a row: what is
+    // decided for a race is kept until the next one.
+    QString race, name, custom;
+    bool written = false;
+    int number = 0;
+    while (q.next()) {
+        if (const QString id = q.value(2).toString(); id != race) {
+            race = id;
+            const QString key = prefix + id;
+            const QString child = races.child.value(key);
+            written = races.home.value(key, -1) == r && (wanted.isEmpty() || child == wanted);
+            name = filter.classNames ? races.classNames.value(child) : q.value(1).toString();
+            number = races.number.value(key);
+            custom = q.value(8).toString();
+        }
+        if (written) {
+            file.write(csv::answerRow(q, name, number, custom));
+            ++*rows;
+        }
+    }
+    return q.lastError().isValid()
+               ? QStringLiteral("registro %1: %2").arg(reg.path(), q.lastError().databaseText())
+               : QString();
+}
 } // namespace
 
 QString exportCsv(const QStringList &paths, const QString &csvPath, const ExportFilter &filter,
@@ -102,38 +137,10 @@ QString exportCsv(const QStringList &paths, const QString &csvPath, const Export
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
     file.write(csv::header(false));
-    const QString wanted = childKey(filter.name);
-    for (qsizetype r = 0; r < qsizetype(regs.size()); ++r) {
-        QSqlQuery q(regs[r].database());
-        q.setForwardOnly(true);
-        if (!q.exec(answersSql(regs[r].version(), filter)))
-            return failed(QStringLiteral("registro %1: %2")
-                              .arg(regs[r].path(), q.lastError().databaseText()));
-        const QString prefix = schema::raceKeyPrefix(regs[r].version(), regs[r].path());
-        // Rows come in time order, mostly several of one race in a row: what is
-        // decided for a race is kept until the next one.
-        QString race, name, custom;
-        bool written = false;
-        int number = 0;
-        while (q.next()) {
-            if (const QString id = q.value(2).toString(); id != race) {
-                race = id;
-                const QString key = prefix + id;
-                const QString child = races.child.value(key);
-                written = races.home.value(key, -1) == r && (wanted.isEmpty() || child == wanted);
-                name = filter.classNames ? races.classNames.value(child) : q.value(1).toString();
-                number = races.number.value(key);
-                custom = q.value(8).toString();
-            }
-            if (written) {
-                file.write(csv::answerRow(q, name, number, custom));
-                ++*rows;
-            }
-        }
-        if (q.lastError().isValid())
-            return failed(QStringLiteral("registro %1: %2")
-                              .arg(regs[r].path(), q.lastError().databaseText()));
-    }
+    for (qsizetype r = 0; r < qsizetype(regs.size()) && why.isEmpty(); ++r)
+        why = writeRegister(file, regs[r], r, races, filter, rows);
+    if (!why.isEmpty())
+        return failed(why);
     if (!file.commit())
         return failed(file.errorString());
     return {};

@@ -136,8 +136,8 @@ struct ExportFilter {
 // success, else one line naming the CSV file, and the register too when the
 // register is the cause.
 // rows, when given, counts the answers written.
-QString exportCsv(const QStringList &paths, const QString &csvPath,
-                  const ExportFilter &filter = {}, qint64 *rows = nullptr);
+QString exportCsv(const QStringList &paths, const QString &csvPath, const ExportFilter &filter = {},
+                  qint64 *rows = nullptr);
 inline QString exportCsv(const QString &path, const QString &csvPath,
                          const ExportFilter &filter = {})
 {

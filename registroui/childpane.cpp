@@ -28,6 +28,25 @@
 namespace registroui {
 
 namespace {
+// The chart's two axes, titled small enough to fit a chart on a 768-pixel
+// screen; the right answers up to most, in whole numbers.
+std::pair<QDateTimeAxis *, QValueAxis *> axes(int most)
+{
+    auto *x = new QDateTimeAxis;
+    x->setFormat(QStringLiteral("dd/MM"));
+    x->setTitleText(QStringLiteral("Data"));
+    auto *y = new QValueAxis;
+    y->setRange(0, std::max(most, 5));
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTitleText(QStringLiteral("Risposte esatte"));
+    QFont title = y->titleFont();
+    title.setPointSizeF(title.pointSizeF() * 0.8);
+    x->setTitleFont(title);
+    y->setTitleFont(title);
+    return {x, y};
+}
+
 // Full races as a line; the others as grey points, shown but not part of it.
 QChart *raceChart(const registro::Child &c)
 {
@@ -51,19 +70,7 @@ QChart *raceChart(const registro::Child &c)
     // Little room around the plot: on a small screen the axes' titles need it.
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->layout()->setContentsMargins(0, 0, 0, 0);
-    auto *x = new QDateTimeAxis;
-    x->setFormat(QStringLiteral("dd/MM"));
-    x->setTitleText(QStringLiteral("Data"));
-    auto *y = new QValueAxis;
-    y->setRange(0, std::max(most, 5)); // whole numbers on the axis
-    y->applyNiceNumbers();
-    y->setLabelFormat(QStringLiteral("%d"));
-    y->setTitleText(QStringLiteral("Risposte esatte"));
-    // Small enough that the titles fit a chart on a 768-pixel screen.
-    QFont title = y->titleFont();
-    title.setPointSizeF(title.pointSizeF() * 0.8);
-    x->setTitleFont(title);
-    y->setTitleFont(title);
+    const auto [x, y] = axes(most);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QXYSeries *series : {static_cast<QXYSeries *>(full), static_cast<QXYSeries *>(other)}) {
@@ -79,20 +86,16 @@ QChart *raceChart(const registro::Child &c)
 }
 } // namespace
 
-void RegisterWindow::showChild(int row)
+void RegisterWindow::showRaces(const registro::Child *c)
 {
-    const bool any = row >= 0 && row < m_children.size();
-    const registro::Child empty;
-    const registro::Child &c = any ? m_children[row] : empty;
-    m_childName->setText(registro::shownName(c.name));
-    showChart(c);
+    const QList<registro::RaceRow> races = c ? c->races : QList<registro::RaceRow>();
     m_races->setRowCount(0);
-    m_races->setRowCount(int(c.races.size()));
+    m_races->setRowCount(int(races.size()));
     m_races->horizontalHeaderItem(0)->setText(
-        any ? QStringLiteral("Gare di %1").arg(registro::shownName(c.name))
-            : QStringLiteral("Gara"));
-    for (int i = 0; i < c.races.size(); ++i) {
-        const registro::RaceRow &race = c.races[c.races.size() - 1 - i]; // newest first
+        c ? QStringLiteral("Gare di %1").arg(registro::shownName(c->name))
+          : QStringLiteral("Gara"));
+    for (int i = 0; i < races.size(); ++i) {
+        const registro::RaceRow &race = races[races.size() - 1 - i]; // newest first
         const QStringList cells = {
             registro::fromTimestamp(race.started).toString(QStringLiteral("dd/MM/yyyy HH:mm")),
             QString::number(race.right), QString::number(race.wrong),
@@ -104,6 +107,16 @@ void RegisterWindow::showChild(int row)
             m_races->setItem(i, col, new QTableWidgetItem(cells[col]));
     }
     m_races->resizeColumnsToContents();
+}
+
+void RegisterWindow::showChild(int row)
+{
+    const bool any = row >= 0 && row < m_children.size();
+    const registro::Child empty;
+    const registro::Child &c = any ? m_children[row] : empty;
+    m_childName->setText(registro::shownName(c.name));
+    showChart(c);
+    showRaces(any ? &c : nullptr);
     {
         const QSignalBlocker quietLength(m_length), quietPractice(m_practice);
         m_length->setValue(c.settings.minutes);

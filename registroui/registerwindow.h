@@ -94,6 +94,8 @@ private:
     QWidget *buildWelcome();
     QWidget *buildClass();
     void showChild(int row);
+    // Her races, newest first, under the class; none when c is null.
+    void showRaces(const registro::Child *c);
     // Fills the class table from m_children; readable false hides it.
     void showChildren(bool readable);
     // Reads the class from where it is now to be read, and shows it.

@@ -57,11 +57,8 @@ QString exportSql(const ExportFilter &filter, const QString &className, QList<QB
 } // namespace
 
 QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportFilter &filter,
-                  const QString &className, qint64 *written)
+                  const QString &className, qint64 *rows)
 {
-    qint64 none = 0;
-    qint64 *rows = written ? written : &none;
-    *rows = 0;
     const auto failed = [&csvPath](const QString &why) {
         return QStringLiteral("%1: %2").arg(csvPath, why);
     };
@@ -77,28 +74,30 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
     file.write(csv::header(true));
     QString why;
     const auto run = [&](const QString &sql, const QList<QByteArray> &params = {}) {
-        Pq::Rows rows = why.isEmpty() ? db->query(sql.toUtf8().constData(), params) : Pq::Rows{};
-        if (why.isEmpty() && !rows.why.isEmpty())
-            why = QStringLiteral("server: %1").arg(rows.why);
-        return rows;
+        Pq::Rows got = why.isEmpty() ? db->query(sql.toUtf8().constData(), params) : Pq::Rows{};
+        if (why.isEmpty() && !got.why.isEmpty())
+            why = QStringLiteral("server: %1").arg(got.why);
+        return got;
     };
     QList<QByteArray> params;
-    const QString declare = exportSql(filter, className, &params);
     run(QStringLiteral("BEGIN READ ONLY"));
-    run(declare, params);
+    run(exportSql(filter, className, &params), params);
     // A cursor hands the rows over a few thousand at a time: memory stays
     // flat however large the school.
+    qint64 written = 0;
     for (bool more = true; more && why.isEmpty();) {
         const Pq::Rows batch = run(QStringLiteral("FETCH 5000 FROM export"));
         more = !batch.rows.isEmpty();
         for (const QStringList &row : batch.rows)
             file.write(csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(10),
                                       row.value(9)));
-        *rows += batch.rows.size();
+        written += batch.rows.size();
     }
     run(QStringLiteral("COMMIT"));
     if (why.isEmpty() && !file.commit())
         why = file.errorString();
+    if (rows)
+        *rows = written;
     return why.isEmpty() ? QString() : failed(why);
 }
 

@@ -95,9 +95,11 @@ const char *const RaceSettings =
     "WHERE s.class = $1 AND s.child = $2 $f$";
 } // namespace
 
-const QStringList &schemaStatements()
+namespace {
+// The tables, and who may reach them.
+QStringList tables()
 {
-    static const QStringList list{
+    return {
         "CREATE SCHEMA IF NOT EXISTS dieci",
         "CREATE TABLE IF NOT EXISTS dieci.info (key text PRIMARY KEY, value text NOT NULL)",
         // Races carry their class and the child as the window groups her
@@ -134,15 +136,23 @@ const QStringList &schemaStatements()
         // Passwords were kept here in clear by the first version.
         "DROP TABLE IF EXISTS dieci.passwords",
         "REVOKE ALL ON ALL TABLES IN SCHEMA dieci FROM PUBLIC",
-        CheckText,
-        CheckTime,
-        AddRaces,
-        AddAnswers,
-        RaceSettings,
-        "REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dieci FROM PUBLIC",
-        // Nobody makes anything of their own: no temporary tables, no objects.
-        "REVOKE CREATE ON SCHEMA public FROM PUBLIC",
     };
+}
+} // namespace
+
+const QStringList &schemaStatements()
+{
+    static const QStringList list =
+        tables() + QStringList{
+                       CheckText,
+                       CheckTime,
+                       AddRaces,
+                       AddAnswers,
+                       RaceSettings,
+                       "REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dieci FROM PUBLIC",
+                       // Nobody makes anything of their own: no temporary tables, no objects.
+                       "REVOKE CREATE ON SCHEMA public FROM PUBLIC",
+                   };
     return list;
 }
 

@@ -78,16 +78,14 @@ QString movement(const registro::Child &c)
 // Which facts she knows by heart, and which to practise at home.
 QString facts(const registro::Child &c)
 {
-    QStringList known, nearly, practise, never;
-    for (int n = 1; n <= 9; ++n) {
-        const registro::Knowledge k = registro::knowledgeOf(c.answers, n);
-        const QString fact = QStringLiteral("%1 + %2").arg(n).arg(10 - n);
-        (k.answers == 0             ? never
-         : k.byHeart                ? known
-         : k.right * 2 >= k.answers ? nearly
-                                    : practise)
-            << fact;
-    }
+    QStringList byState[4]; // by FactState
+    for (int n = 1; n <= 9; ++n)
+        byState[int(stateOf(registro::knowledgeOf(c.answers, n)))]
+            << QStringLiteral("%1 + %2").arg(n).arg(10 - n);
+    const QStringList &known = byState[int(FactState::ByHeart)];
+    const QStringList &nearly = byState[int(FactState::Nearly)];
+    const QStringList &practise = byState[int(FactState::Practise)];
+    const QStringList &never = byState[int(FactState::Never)];
     if (known.size() == 9)
         return QStringLiteral("Sa a memoria tutti e nove gli amici del dieci.");
     QStringList lines;

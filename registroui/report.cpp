@@ -18,11 +18,9 @@ namespace {
 // for nine of them beside a name on a portrait page.
 QString stateSign(const registro::Knowledge &k)
 {
-    if (k.answers == 0)
-        return QStringLiteral("·");
-    if (k.byHeart)
-        return QStringLiteral("✔");
-    return k.right * 2 >= k.answers ? QStringLiteral("≈") : QStringLiteral("!");
+    static const QString signs[] = {QStringLiteral("✔"), QStringLiteral("≈"), QStringLiteral("!"),
+                                    QStringLiteral("·")};
+    return signs[int(stateOf(k))];
 }
 
 QString classRow(const registro::Child &c)

@@ -11,13 +11,20 @@
 
 namespace registroui {
 
-QString factState(const registro::Knowledge &k)
+FactState stateOf(const registro::Knowledge &k)
 {
     if (k.answers == 0)
-        return QStringLiteral("mai chiesto");
+        return FactState::Never;
     if (k.byHeart)
-        return QStringLiteral("sa a memoria");
-    return k.right * 2 >= k.answers ? QStringLiteral("quasi") : QStringLiteral("da esercitare");
+        return FactState::ByHeart;
+    return k.right * 2 >= k.answers ? FactState::Nearly : FactState::Practise;
+}
+
+QString factState(const registro::Knowledge &k)
+{
+    static const QString words[] = {QStringLiteral("sa a memoria"), QStringLiteral("quasi"),
+                                    QStringLiteral("da esercitare"), QStringLiteral("mai chiesto")};
+    return words[int(stateOf(k))];
 }
 
 QString factText(int n, const registro::Knowledge &k)

@@ -14,8 +14,11 @@ namespace registroui {
 using registro::fullRace;
 using registro::trend;
 
-// How well she knows a fact, in words: "sa a memoria", "quasi" (right at
-// least one time in two), "da esercitare", "mai chiesto".
+// How well she knows a fact: known by heart, nearly (right at least one time
+// in two), to practise, never asked.
+enum class FactState { ByHeart, Nearly, Practise, Never };
+FactState stateOf(const registro::Knowledge &k);
+// The same in words: "sa a memoria", "quasi", "da esercitare", "mai chiesto".
 QString factState(const registro::Knowledge &k);
 // A fact's cell: the sum, its state in words, how often right, the median time.
 QString factText(int n, const registro::Knowledge &k);

@@ -89,22 +89,27 @@ Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
     return {std::move(rows.why), std::move(rows.state), first};
 }
 
+namespace {
+// text quoted by libpq's escape, as this connection's server reads it.
+QString quotedBy(pg_conn *conn, const QString &text,
+                 char *(*escape)(PGconn *, const char *, size_t))
+{
+    const QByteArray utf8 = text.toUtf8();
+    char *quoted = conn ? escape(conn, utf8.constData(), size_t(utf8.size())) : nullptr;
+    const QString result = quoted ? QString::fromUtf8(quoted) : QString();
+    PQfreemem(quoted);
+    return result;
+}
+} // namespace
+
 QString Pq::identifier(const QString &name) const
 {
-    const QByteArray utf8 = name.toUtf8();
-    char *quoted = m_conn ? PQescapeIdentifier(m_conn, utf8.constData(), utf8.size()) : nullptr;
-    const QString text = quoted ? QString::fromUtf8(quoted) : QString();
-    PQfreemem(quoted);
-    return text;
+    return quotedBy(m_conn, name, PQescapeIdentifier);
 }
 
 QString Pq::literal(const QString &value) const
 {
-    const QByteArray utf8 = value.toUtf8();
-    char *quoted = m_conn ? PQescapeLiteral(m_conn, utf8.constData(), utf8.size()) : nullptr;
-    const QString text = quoted ? QString::fromUtf8(quoted) : QString();
-    PQfreemem(quoted);
-    return text;
+    return quotedBy(m_conn, value, PQescapeLiteral);
 }
 
 QString Pq::passwordVerifier(const QString &role, const QString &password) const

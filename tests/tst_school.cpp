@@ -779,8 +779,16 @@ void TestSchool::drillFindsHerRaceOnTheServer()
         QString());
     if (server == "password")
         children.password = "sbagliata";
-    if (server == "vecchio")
-        m_pg.psql(db, "DROP FUNCTION dieci.race_settings(text, text)");
+    if (server == "vecchio") {
+        m_pg.psql(db, "DROP FUNCTION dieci.race_settings(text, text); DROP TABLE "
+                      "dieci.child_settings");
+        // Her teacher is told what to run, and the class is still read.
+        QVERIFY(registro::server::setRace(*teaching, "3A", "Dora", {2, false})
+                    .contains("dieci-registro --prepara-server"));
+        QString why;
+        registro::server::loadClass(*teaching, "3A", &why);
+        QCOMPARE(why, QString());
+    }
     writeSettings(labFile(), "[registro]\nclasse=3A\nserver=\"" +
                                  registro::server::connInfoText(children) + "\"\n");
     Race race("Dora");

@@ -124,6 +124,38 @@ int deleteChild(const QString &path, const QString &name)
     return 0;
 }
 
+int renameChild(const QString &server, const QString &className, const QString &from,
+                const QString &to)
+{
+    if (to.trimmed().isEmpty())
+        return refuse(QStringLiteral("--rinomina %1: manca il nome giusto (dieci-registro "
+                                     "--rinomina VECCHIO NUOVO)")
+                          .arg(from));
+    int moved = 0;
+    if (!server.isEmpty()) {
+        if (className.trimmed().isEmpty())
+            return refuse(QStringLiteral("--rinomina %1: sul server della scuola serve anche "
+                                         "--classe")
+                              .arg(from));
+        const std::unique_ptr<registro::server::Pq> db = registro::server::Pq::open(server);
+        QString why = db->error();
+        if (why.isEmpty())
+            moved = registro::server::renameChild(*db, className.trimmed(), from, to, &why);
+        if (!why.isEmpty())
+            return refuse(QStringLiteral("server: %1").arg(why));
+    }
+    for (const QString &path : server.isEmpty() ? homeRegisters() : QStringList()) {
+        registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+        const int races = reg.isOpen() ? reg.renameChild(from, to) : -1;
+        if (races < 0)
+            return refuse(reg.problem());
+        moved += races;
+    }
+    std::printf("%s ora si chiama %s (%d gare spostate)\n", qPrintable(from),
+                qPrintable(to.trimmed()), moved);
+    return 0;
+}
+
 // The report the window prints, for the class and, with a name, for her too.
 int print(const QString &path, const QString &pdf, const QString &name, const QString &server,
           const QString &className)

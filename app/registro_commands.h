@@ -28,6 +28,10 @@ int deleteOnServer(const QString &conninfo, const QString &className, const QStr
 bool wantsReport(int argc, char *argv[]);
 int turnOn(const QString &path);
 int deleteChild(const QString &path, const QString &name);
+// Mends a child's name in every register of this account, or on the
+// teacher's server in className.
+int renameChild(const QString &server, const QString &className, const QString &from,
+                const QString &to);
 // The teacher's own server, when she has one, else this account's registers;
 // className chooses one of the server's classes.
 int print(const QString &path, const QString &pdf, const QString &name, const QString &server,

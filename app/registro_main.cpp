@@ -6,6 +6,7 @@
 //   dieci-registro --cancella NOME     deletes one child's races and answers
 //   dieci-registro --stampa FILE.pdf [--nome NOME]   the window's report, as a PDF
 //   dieci-registro --adatta NOME [--durata MINUTI] [--allenamento sì|no]   her race
+//   dieci-registro --rinomina VECCHIO NUOVO   mends a child's name, or merges two
 //   dieci-registro --prepara-server CONNINFO   sets up the school's PostgreSQL database
 // With a school server in the account's own settings, --esporta and --stampa
 // (optionally with --classe), --cancella and --adatta (with --classe) work on
@@ -55,6 +56,11 @@ struct Options {
         QStringLiteral("Scrive in FILE (PDF) la pagina della classe; con --nome quella di un "
                        "bambino per la famiglia."),
         QStringLiteral("FILE")};
+    QCommandLineOption rename{
+        QStringLiteral("rinomina"),
+        QStringLiteral("Dà a VECCHIO il nome NUOVO (scritto dopo), anche per le gare future; se "
+                       "NUOVO è già un bambino, le gare dei due si uniscono."),
+        QStringLiteral("VECCHIO")};
     QCommandLineOption adaptFor{
         QStringLiteral("adatta"),
         QStringLiteral("Imposta la gara di NOME, con --durata e --allenamento (sul server della "
@@ -137,8 +143,11 @@ void addOptions(QCommandLineParser &parser, const Options &o)
     parser.setApplicationDescription(
         QStringLiteral("Registro di dieci: le gare e le risposte dei bambini, su questo computer "
                        "o sul server della scuola."));
-    parser.addOptions({o.help, o.on, o.out, o.name, o.from, o.to, o.erase, o.report, o.adaptFor,
-                       o.length, o.practice, o.prepare, o.inClass, o.address, o.noTls,
+    parser.addPositionalArgument(QStringLiteral("NUOVO"),
+                                 QStringLiteral("Con --rinomina: il nome giusto."),
+                                 QStringLiteral("[NUOVO]"));
+    parser.addOptions({o.help, o.on, o.out, o.name, o.from, o.to, o.erase, o.rename, o.report,
+                       o.adaptFor, o.length, o.practice, o.prepare, o.inClass, o.address, o.noTls,
                        o.newPasswords, o.check});
 }
 
@@ -156,6 +165,10 @@ int changes(const QCommandLineParser &parser, const Options &o, const QString &s
                     ? adapt(path, parser.value(o.adaptFor), parser, o.length, o.practice)
                     : adaptOnServer(server, parser.value(o.inClass), parser.value(o.adaptFor),
                                     parser, o.length, o.practice))
+            return status;
+    if (parser.isSet(o.rename))
+        if (const int status = renameChild(server, parser.value(o.inClass), parser.value(o.rename),
+                                           parser.positionalArguments().value(0)))
             return status;
     if (parser.isSet(o.erase))
         if (const int status = server.isEmpty() ? deleteChild(path, parser.value(o.erase))

@@ -19,7 +19,7 @@ Adaptation Register::adaptation(const QString &name) const
         return a;
     QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT minutes, practice FROM adaptations WHERE child = ?"));
-    query.addBindValue(childKey(name));
+    query.addBindValue(childOf(name));
     if (query.exec() && query.next())
         a = {query.value(0).toInt(), query.value(1).toBool()};
     return a;
@@ -34,7 +34,7 @@ QString Register::setAdaptation(const QString &name, const Adaptation &adaptatio
     QSqlQuery query(database());
     query.prepare(QStringLiteral("INSERT OR REPLACE INTO adaptations (child, minutes, practice, "
                                  "changed) VALUES (?, ?, ?, ?)"));
-    query.addBindValue(childKey(name));
+    query.addBindValue(childOf(name));
     query.addBindValue(adaptation.minutes);
     query.addBindValue(int(adaptation.practice));
     query.addBindValue(timestamp(QDateTime::currentDateTime()));
@@ -47,7 +47,7 @@ QString Register::adaptationChanged(const QString &name) const
         return {};
     QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT coalesce(changed, '') FROM adaptations WHERE child = ?"));
-    query.addBindValue(childKey(name));
+    query.addBindValue(childOf(name));
     return query.exec() && query.next() ? query.value(0).toString() : QString();
 }
 

@@ -149,6 +149,7 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unr
     std::map<QString, Child> children;
     QHash<QString, Place> seen;
     QHash<QString, QString> changed; // when each child's shown setting was made
+    QHash<QString, QString> mended;  // the names the teacher gave
     for (const QString &path : paths) {
         const Register reg = Register::open(path, Access::ReadOnly);
         if (!reg.isOpen()) {
@@ -157,6 +158,7 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unr
                 ++*unread;
             continue;
         }
+        mended.insert(mendedNames(reg));
         // What was read is shown, never as if it were the whole class.
         if (const QString why = readRegister(reg, children, seen, changed); !why.isEmpty())
             problems->append(QStringLiteral("%1: lettura interrotta (%2): la classe è mostrata "
@@ -164,15 +166,16 @@ QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unr
                                  .arg(reg.path(), why));
     }
     QList<Child> list;
-    for (auto &[key, child] : children)
+    for (auto &[key, child] : children) {
+        child.name = mended.value(key, mostUsedSpelling(child.races));
         list.append(std::move(child));
+    }
     for (Child &child : list) {
         // Several registers merged: keep each child's history in time order.
         std::stable_sort(child.races.begin(), child.races.end(),
                          [](const RaceRow &a, const RaceRow &b) { return a.started < b.started; });
         std::stable_sort(child.answers.begin(), child.answers.end(),
                          [](const AnswerRow &a, const AnswerRow &b) { return a.at < b.at; });
-        child.name = mostUsedSpelling(child.races);
     }
     std::sort(list.begin(), list.end(),
               [](const Child &a, const Child &b) { return italianOrder(a.name, b.name); });
@@ -183,7 +186,7 @@ QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name)
 {
     QSqlQuery q(reg.database());
     q.setForwardOnly(true);
-    const QString key = childKey(name);
+    const QString key = reg.childOf(name);
     QStringList ids;
     if (reg.version() >= 4) {
         // Found by her folded name, without reading anyone else's races.

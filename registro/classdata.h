@@ -4,6 +4,7 @@
 #include "classmodel.h"
 #include "register.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,10 @@ QList<AnswerRow> recentAnswersOf(const Register &reg, const QString &name);
 // left out, with a line in problems (and counted in unread); one whose
 // reading fails part way gives what was read, with a line in problems.
 QList<Child> loadClass(const QStringList &paths, QStringList *problems, int *unread = nullptr);
+
+// The names the teacher gave children, by childKey: shown before any
+// spelling they typed.
+QHash<QString, QString> mendedNames(const Register &reg);
 
 // The class most of these registers' races were played in, as the drill
 // recorded it; empty when none says.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "classdata.h"
 #include "csvrow.h"
 #include "register.h"
 #include "schema.h"
@@ -18,7 +19,7 @@ namespace registro {
 namespace {
 // The races of the registers written: numbered by their start, as the teacher
 // counts them; each taken from the first register that holds it; and each
-// child's name as the window shows it (mostUsedSpelling).
+// child's name as the window shows it (the teacher's, else mostUsedSpelling).
 struct Races {
     QHash<QString, int> number;         // by file-unique race id
     QHash<QString, qsizetype> home;     // the register each race is written from
@@ -26,13 +27,31 @@ struct Races {
     QHash<QString, QString> classNames; // by childKey
 };
 
+// The child each race of a register stands for, as the register keeps it
+// once the teacher mended a name; empty for an older register.
+QHash<QString, QString> storedChildren(const Register &reg)
+{
+    QHash<QString, QString> children;
+    if (reg.version() < 6)
+        return children;
+    QSqlQuery q(reg.database());
+    q.setForwardOnly(true);
+    q.exec(QStringLiteral("SELECT id, child FROM races WHERE child IS NOT NULL"));
+    while (q.next())
+        children.insert(q.value(0).toString(), q.value(1).toString());
+    return children;
+}
+
 Races readRaces(const std::vector<Register> &regs, QString *why)
 {
     Races races;
+    QHash<QString, QString> mended;
     QList<std::pair<QString, QString>> starts;                // (started, key)
     QHash<QString, QList<std::pair<QString, QString>>> typed; // (name, started) by childKey
     for (qsizetype r = 0; r < qsizetype(regs.size()) && why->isEmpty(); ++r) {
         const QString prefix = schema::raceKeyPrefix(regs[r].version(), regs[r].path());
+        const QHash<QString, QString> stored = storedChildren(regs[r]);
+        mended.insert(mendedNames(regs[r]));
         QSqlQuery q(regs[r].database());
         q.setForwardOnly(true);
         if (!q.exec(schema::racesQuery(regs[r].version()) + QStringLiteral(" ORDER BY started")))
@@ -45,12 +64,13 @@ Races readRaces(const std::vector<Register> &regs, QString *why)
             races.home.insert(key, r);
             starts.append({q.value(1).toString(), key});
             const QString name = q.value(2).toString();
-            races.child.insert(key, childKey(name));
-            typed[childKey(name)].append({name, q.value(1).toString()});
+            const QString child = stored.value(q.value(0).toString(), childKey(name));
+            races.child.insert(key, child);
+            typed[child].append({name, q.value(1).toString()});
         }
     }
     for (auto it = typed.cbegin(); it != typed.cend(); ++it)
-        races.classNames.insert(it.key(), mostUsedSpelling(it.value()));
+        races.classNames.insert(it.key(), mended.value(it.key(), mostUsedSpelling(it.value())));
     std::sort(starts.begin(), starts.end());
     for (const auto &[started, key] : starts)
         races.number.insert(key, int(races.number.size()) + 1);
@@ -78,7 +98,7 @@ QString answersSql(int version, const ExportFilter &filter)
 QString writeRegister(QSaveFile &file, const Register &reg, qsizetype r, const Races &races,
                       const ExportFilter &filter, qint64 *rows)
 {
-    const QString wanted = childKey(filter.name);
+    const QString wanted = reg.childOf(filter.name);
     QSqlQuery q(reg.database());
     q.setForwardOnly(true);
     if (!q.exec(answersSql(reg.version(), filter)))

@@ -228,10 +228,12 @@ RaceRecorder::RaceRecorder(const QString &path, const QDateTime &start, const QS
     m_sent = className.isEmpty() ? schema::sent::Never : schema::sent::No;
     // A child who typed no name still races, and her race is kept.
     m_worker->jobs.push_back(
+        // A spelling the teacher mended lands under the child she chose.
         {QStringLiteral("INSERT INTO races (id, started, name, adaptation, class, sent, child, "
-                        "secret) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                        "secret) VALUES (?, ?, ?, ?, ?, ?, coalesce((SELECT child FROM aliases "
+                        "WHERE typed = ?), ?), ?)"),
          {m_race, timestamp(start), name.isNull() ? QStringLiteral("") : name, orNull(adaptation),
-          orNull(className), m_sent, childKey(name), raceSecret()},
+          orNull(className), m_sent, childKey(name), childKey(name), raceSecret()},
          {}});
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
 }

@@ -259,7 +259,7 @@ int Register::deleteChild(const QString &name)
     if (ok)
         m_error = schema::fillChildKeys(db);
     ok = ok && !m_error && query.prepare(QStringLiteral("DELETE FROM races WHERE child = ?"));
-    query.addBindValue(childKey(name));
+    query.addBindValue(childOf(name));
     ok = ok && query.exec();
     const int deleted = query.numRowsAffected();
     if (ok && query.exec(QStringLiteral("COMMIT")))

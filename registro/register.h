@@ -19,7 +19,7 @@ namespace registro {
 // The class register: one SQLite file beside the record. It exists only once
 // the teacher has turned it on; the drill never creates it.
 inline constexpr char FileName[] = "registro.sqlite";
-inline constexpr int SchemaVersion = 5;
+inline constexpr int SchemaVersion = 6;
 // Marks a SQLite file as a register of dieci ("DIEC").
 inline constexpr qint64 ApplicationId = 0x44494543;
 
@@ -83,6 +83,14 @@ public:
     // Deletes every race and answer of one child (names compared as childKey).
     // The number of races deleted, or -1 with the reason in error().
     int deleteChild(const QString &name);
+    // The child a typed name stands for: its childKey, or the child the
+    // teacher folded that spelling into.
+    QString childOf(const QString &name) const;
+    // Puts the races and settings of the child from stands for under to (a
+    // new name, or another child's: a merge); to becomes the name she is
+    // shown under, and from, typed again, lands under her. The number of
+    // races moved, or -1 with the reason in error().
+    int renameChild(const QString &from, const QString &to);
 
     // A child's settings (names compared as childKey); the default when none.
     Adaptation adaptation(const QString &name) const;

@@ -40,6 +40,12 @@ const char *const AnswersUncounted =
     "CREATE TRIGGER answers_uncounted AFTER DELETE ON answers BEGIN UPDATE races SET answered = "
     "answered - 1, right_answers = right_answers - (OLD.right <> 0) WHERE id = OLD.race; END";
 
+// Names mended: a folded spelling and the child it stands for; her name.
+const char *const AliasesTable =
+    "CREATE TABLE IF NOT EXISTS aliases (typed TEXT PRIMARY KEY NOT NULL, child TEXT NOT NULL)";
+const char *const NamesTable =
+    "CREATE TABLE IF NOT EXISTS names (child TEXT PRIMARY KEY NOT NULL, shown TEXT NOT NULL)";
+
 const char *const Tables[] = {
     "CREATE TABLE races (id TEXT PRIMARY KEY NOT NULL, started TEXT NOT NULL, "
     "name TEXT NOT NULL, ending TEXT, record_beaten INTEGER NOT NULL DEFAULT 0, adaptation TEXT, "
@@ -54,6 +60,8 @@ const char *const Tables[] = {
     RacesUnsent,
     AnswersCounted,
     AnswersUncounted,
+    AliasesTable,
+    NamesTable,
 };
 
 const Error NotARegister{ErrorKind::NotARegister, QStringLiteral("non è un registro di dieci")};
@@ -258,6 +266,11 @@ QStringList tables()
     for (const char *table : Tables)
         list << (table ? QLatin1String(table) : answersTable(QStringLiteral("answers")));
     return list;
+}
+
+QStringList mendedNames()
+{
+    return {QLatin1String(AliasesTable), QLatin1String(NamesTable)};
 }
 
 QStringList countTriggers()

@@ -82,6 +82,8 @@ void removeLeftoverCopies(const QString &path);
 // number, typed, right, ms). A version 1 race's id is a number, unique only
 // within its own file.
 QString racesQuery(int version);
+// The tables of names the teacher mended (format 6).
+QStringList mendedNames();
 // What makes a race's id unique across files, put before it: a version 1 race
 // is only a number in its own file, so its file names it; a UUID needs nothing.
 QString raceKeyPrefix(int version, const QString &path);

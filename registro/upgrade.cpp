@@ -195,6 +195,7 @@ const QList<Step> &steps()
                      QStringLiteral("ALTER TABLE races ADD COLUMN secret TEXT"),
                      QStringLiteral("UPDATE races SET secret = lower(hex(randomblob(16)))")} +
              countTriggers()},
+        {5, 6, mendedNames()},
     };
     return list;
 }

@@ -75,6 +75,19 @@ public:
         return registro::exportCsv(m_paths, csv, filter, rows);
     }
 
+    QStringList renameChild(const QString &from, const QString &to) const override
+    {
+        QStringList unchanged;
+        for (const QString &path : m_paths) {
+            registro::Register reg = registro::Register::open(path, registro::Access::ReadWrite);
+            if (!reg.isOpen() || reg.renameChild(from, to) < 0)
+                unchanged << QStringLiteral("%1 resta con il suo nome in un registro che non si "
+                                            "può cambiare: %2")
+                                 .arg(from, reg.problem());
+        }
+        return unchanged;
+    }
+
     QString setRace(const QString &name, const registro::Adaptation &race) override
     {
         // Each step of the spin box is kept: the register stays open between them.
@@ -144,6 +157,19 @@ public:
                       qint64 *rows) const override
     {
         return registro::server::exportCsv(m_conninfo, csv, filter, m_className, rows);
+    }
+
+    QStringList renameChild(const QString &from, const QString &to) const override
+    {
+        QString why;
+        withConnection(
+            [&](registro::server::Pq &db) {
+                registro::server::renameChild(db, m_className, from, to, &why);
+            },
+            &why);
+        if (why.isEmpty())
+            return {};
+        return {QStringLiteral("%1 resta con il suo nome sul server: %2").arg(from, why)};
     }
 
     // Kept on the server for the class: the drill asks for it on every

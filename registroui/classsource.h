@@ -38,6 +38,9 @@ public:
     virtual QString deleteWarning() const = 0;
     // Deletes a child's races: the lines that say what stays, none when all went.
     virtual QStringList deleteChild(const QString &name) const = 0;
+    // Puts a child under another name, hers from now on, or merges her into
+    // another child: the lines that say what could not be changed.
+    virtual QStringList renameChild(const QString &from, const QString &to) const = 0;
     // Writes the CSV of this class; empty on success, else why. rows counts
     // the answers written.
     virtual QString exportCsv(const QString &csv, const registro::ExportFilter &filter,

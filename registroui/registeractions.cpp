@@ -79,6 +79,10 @@ void RegisterWindow::buildMenus()
     m_recording =
         reg->addAction(QStringLiteral("Registra le &gare"), this, &RegisterWindow::toggleRecording);
     m_recording->setCheckable(true);
+    m_rename = reg->addAction(QStringLiteral("&Rinomina il bambino scelto..."), this,
+                              [this] { renameDialog(false); });
+    m_merge = reg->addAction(QStringLiteral("&Unisci il bambino scelto a..."), this,
+                             [this] { renameDialog(true); });
     m_deleteChild = reg->addAction(QStringLiteral("Cancella i dati del &bambino scelto..."), this,
                                    &RegisterWindow::deleteChild);
     m_deleteAll = reg->addAction(QStringLiteral("Cancella &tutto il registro..."), this,
@@ -94,8 +98,11 @@ void RegisterWindow::refreshMenus()
     const bool mine = m_writable.contains(m_home) && m_paths == QStringList{m_home};
     m_recording->setEnabled(mine);
     m_recording->setChecked(mine && m_recordingOn);
-    m_deleteChild->setEnabled(m_changeable && chosen());
-    m_deleteChild->setToolTip(m_unchangeable);
+    for (QAction *change : {m_rename, m_merge, m_deleteChild}) {
+        change->setEnabled(m_changeable && chosen());
+        change->setToolTip(m_unchangeable);
+    }
+    m_merge->setEnabled(m_merge->isEnabled() && m_children.size() > 1);
     m_deleteAll->setEnabled(mine);
     m_export->setEnabled(!m_children.isEmpty());
     m_print->setEnabled(!m_children.isEmpty());

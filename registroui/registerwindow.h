@@ -59,6 +59,18 @@ public:
 
     // Asks before anything is deleted; tests answer it without a box.
     std::function<bool(const QString &question)> confirm;
+    // Ask for a child's right name, or which child she really is; tests
+    // answer without a dialog. Empty: the teacher cancelled.
+    std::function<QString(const QString &now)> askName = [this](const QString &now) {
+        return askNewName(now);
+    };
+    std::function<QString(const QString &now, const QStringList &others)> askOther =
+        [this](const QString &now, const QStringList &others) {
+            return askOtherChild(now, others);
+        };
+    // Puts the chosen child under this name (another child's: a merge), once
+    // confirmed; false when nothing changed, the reason shown.
+    bool renameChildTo(const QString &to);
     // Shows a folder in the desktop's file manager; tests see where.
     std::function<void(const QString &folder)> openFolder = [](const QString &folder) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
@@ -123,6 +135,10 @@ private:
     QStringList homeRegisters() const;
     // A new action begins: the problems of the last one are done with.
     void beginAction();
+    // namesview.cpp: the two dialogs behind Rinomina and Unisci.
+    void renameDialog(bool merge);
+    QString askNewName(const QString &now);
+    QString askOtherChild(const QString &now, const QStringList &others);
     // exportview.cpp: says what was written, with a link to open folder.
     void showDone(const QString &text, const QString &folder);
     void showProblem(const QString &text);
@@ -163,6 +179,8 @@ private:
     QAction *m_export = nullptr;
     QAction *m_print = nullptr;
     QAction *m_printChild = nullptr;
+    QAction *m_rename = nullptr;
+    QAction *m_merge = nullptr;
     QAction *m_local = nullptr;
 };
 

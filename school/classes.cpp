@@ -68,6 +68,9 @@ QList<Child> loadClass(Pq &db, const QString &className, QString *why)
     }
     for (auto &[key, child] : children)
         child.name = mostUsedSpelling(child.races);
+    // The names the teacher gave come first.
+    if (const QString unread = detail::readNames(db, className, children); !unread.isEmpty())
+        *why = unread;
     for (const QStringList &a : answers.rows)
         children[a[0]].answers.append(
             {a[1], a[2].toInt(), a[3] == QLatin1String("1"), a[4].toLongLong()});

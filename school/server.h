@@ -95,6 +95,11 @@ int deleteChild(Pq &db, const QString &className, const QString &name, QString *
 // Keeps the race a teacher set for one child of a class, for her next races
 // on any computer of the lab. Empty on success, else why.
 QString setRace(Pq &db, const QString &className, const QString &name, const Adaptation &race);
+// Puts the races and settings of the child from stands for in a class under
+// to (a new name, or another child's: a merge), shown as to from now on; a
+// race typed as from lands under her. The number of races moved, or -1.
+int renameChild(Pq &db, const QString &className, const QString &from, const QString &to,
+                QString *why);
 // Whether the class is one the school declared; why is set when the server
 // cannot say.
 bool classDeclared(Pq &db, const QString &className, QString *why);

@@ -42,5 +42,7 @@ QString serverError(const QString &message, const QString &state = {});
 // Gives each child of children (by childKey) the race set for her in the
 // class. Empty on success, else why.
 QString readSettings(Pq &db, const QString &className, std::map<QString, Child> &children);
+// Gives each child of children the name a teacher gave her in the class.
+QString readNames(Pq &db, const QString &className, std::map<QString, Child> &children);
 
 } // namespace registro::server::detail

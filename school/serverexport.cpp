@@ -39,14 +39,16 @@ QString exportSql(const ExportFilter &filter, const QString &className, QList<QB
     };
     // Races are numbered by their start, within what is exported.
     return QStringLiteral(
-               // Each child under the spelling she typed most often, of those the
-               // latest: the window's own rule.
+               // Each child under the name her teacher gave, else the spelling she
+               // typed most often, of those the latest: the window's own rule.
                "DECLARE export NO SCROLL CURSOR FOR WITH spelled AS (SELECT DISTINCT ON (class, "
                "child) class, child, btrim(name) AS shown FROM dieci.races GROUP BY class, child, "
                "btrim(name) ORDER BY class, child, count(*) DESC, max(started) DESC), n AS "
-               "(SELECT id, class, child, name, ending, adaptation, shown AS class_name, "
-               "row_number() OVER (ORDER BY started, id) AS number FROM dieci.races JOIN spelled "
-               "USING (class, child)%1) SELECT to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), %2, "
+               "(SELECT id, class, child, name, ending, adaptation, coalesce(m.shown, s.shown) AS "
+               "class_name, "
+               "row_number() OVER (ORDER BY started, id) AS number FROM dieci.races JOIN spelled s "
+               "USING (class, child) LEFT JOIN dieci.names m USING (class, child)%1) SELECT "
+               "to_char(a.at, 'YYYY-MM-DD\"T\"HH24:MI:SS.MS'), %2, "
                "a.race, a.number, a.typed, a.correct::integer, a.ms, n.ending, n.number, n.class, "
                "n.adaptation FROM dieci.answers a JOIN n ON n.id = a.race%3 ORDER BY a.at, "
                "a.race, a.seq")

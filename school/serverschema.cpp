@@ -33,7 +33,7 @@ const char *const CheckTime =
 const char *const AddRaces =
     "CREATE OR REPLACE FUNCTION dieci.add_races(batch json) RETURNS integer LANGUAGE plpgsql "
     "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $f$ "
-    "DECLARE x record; added integer := 0; n integer; BEGIN "
+    "DECLARE x record; kid text; added integer := 0; n integer; BEGIN "
     "IF json_typeof(batch) IS DISTINCT FROM 'array' OR json_array_length(batch) > 200 THEN "
     "RAISE EXCEPTION USING ERRCODE = '22023', MESSAGE = 'troppe gare in una volta'; END IF; "
     "FOR x IN SELECT * FROM json_to_recordset(batch) AS r(id uuid, secret text, class text, "
@@ -52,13 +52,16 @@ const char *const AddRaces =
     "IF NOT EXISTS (SELECT 1 FROM dieci.classes c WHERE c.name = x.class) THEN RAISE EXCEPTION "
     "USING ERRCODE = 'DC001', MESSAGE = format('la classe %s non è tra quelle della scuola', "
     "left(x.class, 64)); END IF; "
+    // A spelling the teacher mended lands under the child she chose.
+    "kid := coalesce((SELECT a.child FROM dieci.aliases a WHERE a.class = x.class AND a.typed = "
+    "x.child), x.child); "
     // A child deleted from her class: her races from before stay deleted.
     "CONTINUE WHEN EXISTS (SELECT 1 FROM dieci.deleted_races d WHERE d.id = x.id) OR EXISTS "
-    "(SELECT 1 FROM dieci.deleted_children d WHERE d.class = x.class AND d.child = x.child AND "
+    "(SELECT 1 FROM dieci.deleted_children d WHERE d.class = x.class AND d.child = kid AND "
     "x.started < d.deleted); "
     "INSERT INTO dieci.races AS r (id, secret, class, child, name, started, ending, "
     "record_beaten, adaptation, computer) VALUES (x.id, sha256(convert_to(x.secret, 'UTF8')), "
-    "x.class, x.child, x.name, x.started, x.ending, coalesce(x.beaten, false), x.adaptation, "
+    "x.class, kid, x.name, x.started, x.ending, coalesce(x.beaten, false), x.adaptation, "
     "x.computer) ON CONFLICT (id) DO UPDATE SET ending = EXCLUDED.ending, record_beaten = "
     "EXCLUDED.record_beaten WHERE r.ending IS NULL AND EXCLUDED.ending IS NOT NULL AND "
     "r.secret = EXCLUDED.secret; "
@@ -92,10 +95,29 @@ const char *const RaceSettings =
     "CREATE OR REPLACE FUNCTION dieci.race_settings(class text, child text) RETURNS TABLE "
     "(minutes integer, practice boolean) LANGUAGE sql STABLE SECURITY DEFINER SET search_path "
     "= pg_catalog, pg_temp AS $f$ SELECT s.minutes, s.practice FROM dieci.child_settings s "
-    "WHERE s.class = $1 AND s.child = $2 $f$";
+    "WHERE s.class = $1 AND s.child = coalesce((SELECT a.child FROM dieci.aliases a WHERE "
+    "a.class = $1 AND a.typed = $2), $2) $f$";
 } // namespace
 
 namespace {
+// What the teachers keep per class: a child's race and her mended names.
+QStringList teachersTables()
+{
+    return {
+        // What the teachers set for a child's races, per class; the drill
+        // reads one child's through race_settings().
+        "CREATE TABLE IF NOT EXISTS dieci.child_settings (class text NOT NULL, child text NOT "
+        "NULL, minutes integer NOT NULL CHECK (minutes BETWEEN 0 AND 60), practice boolean NOT "
+        "NULL, changed timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (class, child))",
+        // Names a teacher mended, per class: the spelling a child typed and
+        // the child it stands for; and the name she gave her.
+        "CREATE TABLE IF NOT EXISTS dieci.aliases (class text NOT NULL, typed text NOT NULL, "
+        "child text NOT NULL, PRIMARY KEY (class, typed))",
+        "CREATE TABLE IF NOT EXISTS dieci.names (class text NOT NULL, child text NOT NULL, shown "
+        "text NOT NULL, PRIMARY KEY (class, child))",
+    };
+}
+
 // The tables, and who may reach them.
 QStringList tables()
 {
@@ -128,14 +150,8 @@ QStringList tables()
         "CREATE TABLE IF NOT EXISTS dieci.deleted_races (id uuid PRIMARY KEY)",
         "CREATE TABLE IF NOT EXISTS dieci.deleted_children (class text NOT NULL, child text NOT "
         "NULL, deleted timestamp NOT NULL, PRIMARY KEY (class, child))",
-        // What the teachers set for a child's races, per class; the drill
-        // reads one child's through race_settings().
-        "CREATE TABLE IF NOT EXISTS dieci.child_settings (class text NOT NULL, child text NOT "
-        "NULL, minutes integer NOT NULL CHECK (minutes BETWEEN 0 AND 60), practice boolean NOT "
-        "NULL, changed timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (class, child))",
         // Passwords were kept here in clear by the first version.
         "DROP TABLE IF EXISTS dieci.passwords",
-        "REVOKE ALL ON ALL TABLES IN SCHEMA dieci FROM PUBLIC",
     };
 }
 } // namespace
@@ -143,16 +159,18 @@ QStringList tables()
 const QStringList &schemaStatements()
 {
     static const QStringList list =
-        tables() + QStringList{
-                       CheckText,
-                       CheckTime,
-                       AddRaces,
-                       AddAnswers,
-                       RaceSettings,
-                       "REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dieci FROM PUBLIC",
-                       // Nobody makes anything of their own: no temporary tables, no objects.
-                       "REVOKE CREATE ON SCHEMA public FROM PUBLIC",
-                   };
+        tables() + teachersTables() +
+        QStringList{
+            "REVOKE ALL ON ALL TABLES IN SCHEMA dieci FROM PUBLIC",
+            CheckText,
+            CheckTime,
+            AddRaces,
+            AddAnswers,
+            RaceSettings,
+            "REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dieci FROM PUBLIC",
+            // Nobody makes anything of their own: no temporary tables, no objects.
+            "REVOKE CREATE ON SCHEMA public FROM PUBLIC",
+        };
     return list;
 }
 

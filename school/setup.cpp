@@ -83,6 +83,9 @@ QStringList grants(const Pq &db, const QString &database, const QString &childre
         QStringLiteral("GRANT SELECT, INSERT, UPDATE ON dieci.deleted_children TO %1").arg(t),
         QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON dieci.child_settings TO %1").arg(t),
         QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.race_settings(text, text) TO %1").arg(t),
+        QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON dieci.aliases, dieci.names TO %1")
+            .arg(t),
+        QStringLiteral("GRANT UPDATE (child) ON dieci.races TO %1").arg(t),
         QStringLiteral("INSERT INTO dieci.info VALUES ('version', '%1') ON CONFLICT (key) "
                        "DO UPDATE SET value = EXCLUDED.value")
             .arg(ServerVersion)};

@@ -106,6 +106,7 @@ private slots:
     void drillFindsHerRaceOnTheServer_data();
     void drillFindsHerRaceOnTheServer();
     void teacherReadsAndDeletesOnTheServer();
+    void namesMendedOnTheServer();
     void exportFromTheServerAgreesWithTheRegister();
     void teachersWindowOnTheServer();
     void refusedRaceIsSetAside();
@@ -847,6 +848,40 @@ void TestSchool::teacherReadsAndDeletesOnTheServer()
     QVERIFY(registro::Sender(path, children, "pc-01").sendNow(30s));
     QCOMPARE(m_pg.psql("classi", "SELECT class || ':' || name FROM dieci.races ORDER BY 1"),
              QString("3A:Bea\n4B:Ada"));
+}
+
+// A name mended on the server holds for every computer of the lab: a race
+// still typed the old way, sent later, lands under the new name, and the
+// race her teacher set follows her.
+void TestSchool::namesMendedOnTheServer()
+{
+    if (!needServer())
+        QSKIP(qPrintable(m_pgProblem));
+    QString teacher;
+    const QString children = prepared("nomi", &teacher);
+    QTemporaryDir tmp;
+    const QString path = tmp.path() + "/registro.sqlite";
+    recordRace(path, "Giula", "3A", 3);
+    recordRace(path, "Bea", "3A", 2);
+    QVERIFY(registro::Sender(path, children, "pc-01").sendNow(30s));
+    const auto db = registro::server::Pq::open(teacher);
+    QCOMPARE(registro::server::setRace(*db, "3A", "Giula", {4, false}), QString());
+    QString why;
+    QCOMPARE(registro::server::renameChild(*db, "3A", "Giula", "Giulia", &why), 1);
+    QCOMPARE(why, QString());
+    recordRace(path, " giula", "3A", 2); // a computer that knows nothing of it
+    QVERIFY(registro::Sender(path, children, "pc-02").sendNow(30s));
+    // From a terminal too.
+    writeSettings(ownFile(), "[registro]\nserver=\"" + teacher + "\"\n");
+    QProcess cli;
+    cli.start(DIECI_REGISTRO, {"--rinomina", "Bea", "Beatrice", "--classe", "3A"});
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    QStringList shown;
+    for (const registro::Child &c : registro::server::loadClass(*db, "3A", &why))
+        shown << QStringLiteral("%1 %2").arg(c.name).arg(c.races.size());
+    QCOMPARE(shown, QStringList({"Beatrice 1", "Giulia 2"}));
+    QCOMPARE(registro::server::raceOf(children, "3A", "Giula").race.minutes, 4);
 }
 
 void TestSchool::exportFromTheServerAgreesWithTheRegister()

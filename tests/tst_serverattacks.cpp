@@ -28,7 +28,8 @@ const char *const Everything =
     "coalesce((SELECT string_agg(concat_ws(',', race, seq, number, typed, correct, ms), ';' "
     "ORDER BY race, seq) FROM dieci.answers), '') || coalesce((SELECT string_agg(name, ',') "
     "FROM dieci.classes), '') || coalesce((SELECT string_agg(concat_ws(',', class, child, "
-    "minutes, practice), ';') FROM dieci.child_settings), ''))";
+    "minutes, practice), ';') FROM dieci.child_settings), '') || coalesce((SELECT "
+    "string_agg(concat_ws(',', class, typed, child), ';') FROM dieci.aliases), ''))";
 
 QByteArray raceJson(const QString &id, const QString &secret, const QString &className,
                     const QString &ending = "null", const QString &name = "Ada")
@@ -108,6 +109,10 @@ void TestServerAttacks::childrensRoleIsRefused_data()
     QTest::newRow("read the class's settings") << "SELECT child FROM dieci.child_settings"
                                                << ""
                                                << "permission denied";
+    QTest::newRow("send her races to another child")
+        << "INSERT INTO dieci.aliases VALUES ('3A', 'ada', 'bea')"
+        << ""
+        << "permission denied";
     QTest::newRow("set her own race") << "UPDATE dieci.child_settings SET minutes = 0"
                                       << ""
                                       << "permission denied";

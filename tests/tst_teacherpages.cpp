@@ -2,6 +2,7 @@
 // What the teacher takes away from her window: names in the order and the
 // spelling she expects, room for a child's races, a chart with every race,
 // and the two printed pages, read back from the PDF.
+#include "classdata.h"
 #include "classfixture.h"
 #include "registertest.h"
 #include "registerwindow.h"
@@ -27,6 +28,8 @@ private slots:
     void reportsForTheWallAndTheFamily();
     void chartHasEveryRace_data();
     void chartHasEveryRace();
+    void namesSheCanMend_data();
+    void namesSheCanMend();
 };
 
 // As an Italian reads them, whatever the machine's language (the suite runs
@@ -179,6 +182,57 @@ void TestTeacherPages::chartHasEveryRace()
     QVERIFY2(x->min() <= first && x->max() >= last.addSecs(5),
              qPrintable(x->min().toString() + " - " + x->max().toString()));
     QVERIFY(x->min() >= first.addDays(-3) && x->max() <= last.addDays(3));
+}
+
+void TestTeacherPages::namesSheCanMend_data()
+{
+    QTest::addColumn<QStringList>("typed"); // a race each, a day apart
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("yes");          // the teacher's answer to the box
+    QTest::addColumn<QStringList>("shown"); // the class afterwards: name and races
+    QTest::newRow("a misspelling mended") << QStringList{"Giula", "Bea", "giula "} << "Giula"
+                                          << "Giulia" << true << QStringList{"Bea 1", "Giulia 2"};
+    QTest::newRow("joined to the child she is")
+        << QStringList{"Giulia", "Giula", "Bea", "Giula"} << "Giula"
+        << "giulia" << true << QStringList{"Bea 1", "giulia 3"};
+    QTest::newRow("only the case and spaces") << QStringList{"ugo", "ugo"} << "ugo"
+                                              << " Ugo " << true << QStringList{"Ugo 2"};
+    QTest::newRow("the box says no") << QStringList{"Giula", "Bea", "Giula"} << "Giula"
+                                     << "Giulia" << false << QStringList{"Bea 1", "Giula 2"};
+}
+
+// The window mends a name in the register: her races and her setting follow
+// her, she is shown as named, and the old spelling typed again lands under
+// her (the last race of each row is typed so after the change).
+void TestTeacherPages::namesSheCanMend()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, chosen);
+    QFETCH(QString, to);
+    QFETCH(bool, yes);
+    QFETCH(QStringList, shown);
+    QTemporaryDir tmp;
+    QList<std::tuple<QString, int, registro::Ending>> races;
+    for (const QString &name : typed.mid(0, typed.size() - 1))
+        races.append({name, 3, registro::Ending::Clock});
+    const QString path = registerWith(tmp.path(), races);
+    QCOMPARE(registro::Register::open(path, registro::Access::ReadWrite)
+                 .setAdaptation(chosen, {2, true}),
+             QString());
+    registroui::RegisterWindow window(path);
+    window.confirm = [yes](const QString &) { return yes; };
+    QVERIFY(window.choose(registro::shownName(chosen)));
+    window.renameChildTo(to);
+    // Her next race, typed as before.
+    registro::RaceRecorder(path, Day.addDays(30), typed.last()).end(registro::Ending::Clock, false);
+    window.showRegisters({path});
+    QStringList now;
+    for (const registro::Child &c : registro::loadClass({path}, nullptr))
+        now << QStringLiteral("%1 %2").arg(c.name).arg(c.races.size());
+    QCOMPARE(now, shown);
+    // Her setting is hers under any of her names.
+    QCOMPARE(registro::raceSettingsOf({path}, typed.last()).adaptation.minutes, 2);
 }
 
 QTEST_MAIN(TestTeacherPages)

@@ -151,8 +151,9 @@ int renameChild(const QString &server, const QString &className, const QString &
             return refuse(reg.problem());
         moved += races;
     }
-    std::printf("%s ora si chiama %s (%d gare spostate)\n", qPrintable(from),
-                qPrintable(to.trimmed()), moved);
+    std::printf("%s ora si chiama %s (%s)\n", qPrintable(from), qPrintable(to.trimmed()),
+                qPrintable(moved == 1 ? QStringLiteral("1 gara spostata")
+                                      : QStringLiteral("%1 gare spostate").arg(moved)));
     return 0;
 }
 

@@ -392,6 +392,18 @@ void TestRegisterIntegrity::cancellaDeletesOneChild()
     c = registroCommand(tmp.path(), {"--cancella", "Ada"});
     QCOMPARE(c.status, 1);
     QVERIFY2(c.err.contains("nessuna gara di Ada"), c.err.constData());
+    // Mending a name: the new one is needed, and a register that cannot be
+    // written is said, with nothing changed.
+    c = registroCommand(tmp.path(), {"--rinomina", "Bea"});
+    QVERIFY2(c.status == 1 && c.err.contains("manca il nome giusto"), c.err.constData());
+    if (geteuid() == 0) {
+        c = registroCommand(tmp.path(), {"--rinomina", "Bea", "Beatrice"}, true);
+        QVERIFY2(c.status == 1 && c.err.contains(path.toUtf8()), c.err.constData());
+    }
+    QCOMPARE(ask(path, "SELECT group_concat(child) FROM races"), QString("bea"));
+    c = registroCommand(tmp.path(), {"--rinomina", "bea", "Beatrice"});
+    QCOMPARE(c.out, QByteArray("bea ora si chiama Beatrice (1 gara spostata)\n"));
+    QCOMPARE(ask(path, "SELECT group_concat(child) FROM races"), QString("beatrice"));
 }
 
 void TestRegisterIntegrity::upgradesAVersion1Register()

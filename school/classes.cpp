@@ -88,30 +88,23 @@ QList<Child> loadClass(Pq &db, const QString &className, QString *why)
 int deleteChild(Pq &db, const QString &className, const QString &name, QString *why)
 {
     const QList<QByteArray> who = {className.toUtf8(), childKey(name).toUtf8()};
-    QString failed;
-    const auto run = [&](const char *sql, const QList<QByteArray> &params = {}) {
-        Pq::Rows done = failed.isEmpty() ? db.query(sql, params) : Pq::Rows{failed, {}, {}};
-        failed = done.why;
-        return done;
-    };
-    run("BEGIN");
-    run("INSERT INTO dieci.deleted_races SELECT id FROM dieci.races WHERE class = $1 AND "
-        "child = $2 ON CONFLICT DO NOTHING",
-        who);
+    Pq::Steps s{db, {}};
+    s.run(QStringLiteral("BEGIN"));
+    s.run(QStringLiteral("INSERT INTO dieci.deleted_races SELECT id FROM dieci.races WHERE "
+                         "class = $1 AND child = $2 ON CONFLICT DO NOTHING"),
+          who);
     // Her races from before the delete stay out, whichever computer sends
     // one later; those she plays from now on start her again.
-    run("INSERT INTO dieci.deleted_children VALUES ($1, $2, localtimestamp) ON CONFLICT "
-        "(class, child) DO UPDATE SET deleted = EXCLUDED.deleted",
-        who);
+    s.run(QStringLiteral("INSERT INTO dieci.deleted_children VALUES ($1, $2, localtimestamp) ON "
+                         "CONFLICT (class, child) DO UPDATE SET deleted = EXCLUDED.deleted"),
+          who);
     const Pq::Rows deleted =
-        run("WITH d AS (DELETE FROM dieci.races WHERE class = $1 AND child = $2 RETURNING 1) "
-            "SELECT count(*) FROM d",
-            who);
-    run("COMMIT");
-    if (failed.isEmpty())
+        s.run(QStringLiteral("WITH d AS (DELETE FROM dieci.races WHERE class = $1 AND child = $2 "
+                             "RETURNING 1) SELECT count(*) FROM d"),
+              who);
+    if (s.end())
         return deleted.rows.value(0).value(0).toInt();
-    *why = failed;
-    db.exec("ROLLBACK");
+    *why = s.why;
     return -1;
 }
 

@@ -80,6 +80,24 @@ Pq::Rows Pq::query(const char *sql, const QList<QByteArray> &params)
     return rows;
 }
 
+Pq::Rows Pq::Steps::run(const QString &sql, const QList<QByteArray> &params)
+{
+    if (!why.isEmpty())
+        return {why, {}, {}};
+    Rows done = db.query(sql.toUtf8().constData(), params);
+    why = done.why;
+    return done;
+}
+
+bool Pq::Steps::end()
+{
+    if (why.isEmpty())
+        run(QStringLiteral("COMMIT"));
+    if (!why.isEmpty())
+        db.exec("ROLLBACK");
+    return why.isEmpty();
+}
+
 Pq::Reply Pq::exec(const char *sql, const QList<QByteArray> &params)
 {
     Rows rows = query(sql, params);

@@ -52,6 +52,17 @@ public:
     };
     Rows query(const char *sql, const QList<QByteArray> &params = {});
 
+    // Statements run one after the other on this connection, a transaction
+    // most often: after the first failure nothing more runs, and why says
+    // what failed.
+    struct Steps {
+        Pq &db;
+        QString why;
+        Rows run(const QString &sql, const QList<QByteArray> &params = {});
+        // COMMIT when all went well, else ROLLBACK; whether all went well.
+        bool end();
+    };
+
     // For statements that take no parameters (CREATE ROLE ...): a name or a
     // value quoted as this server reads it.
     QString identifier(const QString &name) const;

@@ -74,28 +74,22 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
     file.write(csv::header(true));
-    QString why;
-    const auto run = [&](const QString &sql, const QList<QByteArray> &params = {}) {
-        Pq::Rows got = why.isEmpty() ? db->query(sql.toUtf8().constData(), params) : Pq::Rows{};
-        if (why.isEmpty() && !got.why.isEmpty())
-            why = QStringLiteral("server: %1").arg(got.why);
-        return got;
-    };
+    Pq::Steps s{*db, {}};
     QList<QByteArray> params;
-    run(QStringLiteral("BEGIN READ ONLY"));
-    run(exportSql(filter, className, &params), params);
+    s.run(QStringLiteral("BEGIN READ ONLY"));
+    s.run(exportSql(filter, className, &params), params);
     // A cursor hands the rows over a few thousand at a time: memory stays
     // flat however large the school.
     qint64 written = 0;
-    for (bool more = true; more && why.isEmpty();) {
-        const Pq::Rows batch = run(QStringLiteral("FETCH 5000 FROM export"));
+    for (bool more = true; more && s.why.isEmpty();) {
+        const Pq::Rows batch = s.run(QStringLiteral("FETCH 5000 FROM export"));
         more = !batch.rows.isEmpty();
         for (const QStringList &row : batch.rows)
             file.write(csv::answerRow(row, row.value(1), row.value(8).toInt(), row.value(10),
                                       row.value(9)));
         written += batch.rows.size();
     }
-    run(QStringLiteral("COMMIT"));
+    QString why = s.end() ? QString() : QStringLiteral("server: %1").arg(s.why);
     if (why.isEmpty() && !file.commit())
         why = file.errorString();
     if (rows)

@@ -17,11 +17,9 @@ int renameChild(Pq &db, const QString &className, const QString &from, const QSt
                                     "class = $1 AND typed = $2), $2)",
                                     {klass, childKey(from).toUtf8()});
     const QByteArray was = found.rows.value(0).value(0).toUtf8();
-    QString failed = found.why;
     const QByteArray shown = to.trimmed().toUtf8();
     // Her settings go with her unless the child she joins has her own.
     const std::pair<const char *, QList<QByteArray>> steps[] = {
-        {"BEGIN", {}},
         {"WITH m AS (UPDATE dieci.races SET child = $3 WHERE class = $1 AND child = $2 "
          "RETURNING 1) SELECT count(*) FROM m",
          {klass, was, is}},
@@ -38,19 +36,18 @@ int renameChild(Pq &db, const QString &className, const QString &from, const QSt
         {"DELETE FROM dieci.names WHERE class = $1 AND child = $2", {klass, was}},
         {"INSERT INTO dieci.names VALUES ($1, $2, $3) ON CONFLICT (class, child) DO UPDATE SET "
          "shown = EXCLUDED.shown",
-         {klass, is, shown}},
-        {"COMMIT", {}}};
+         {klass, is, shown}}};
+    Pq::Steps s{db, found.why};
+    s.run(QStringLiteral("BEGIN"));
     int moved = 0;
     for (const auto &[sql, params] : steps) {
-        const Pq::Rows done = failed.isEmpty() ? db.query(sql, params) : Pq::Rows{};
-        failed = failed.isEmpty() ? done.why : failed;
-        if (&sql == &steps[1].first)
+        const Pq::Rows done = s.run(QLatin1String(sql), params);
+        if (&sql == &steps[0].first)
             moved = done.rows.value(0).value(0).toInt();
     }
-    if (failed.isEmpty())
+    if (s.end())
         return moved;
-    db.exec("ROLLBACK");
-    *why = failed;
+    *why = s.why;
     return -1;
 }
 

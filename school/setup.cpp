@@ -68,8 +68,10 @@ QStringList grants(const Pq &db, const QString &database, const QString &childre
         QStringLiteral("GRANT USAGE ON SCHEMA dieci TO %1, %2").arg(c, t),
         QStringLiteral("GRANT SELECT ON dieci.info TO %1, %2").arg(c, t),
         QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.add_races(json), "
-                       "dieci.add_answers(json), dieci.race_settings(text, text) TO %1")
+                       "dieci.add_answers(json) TO %1")
             .arg(c),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.race_settings(text, text) TO %1, %2")
+            .arg(c, t),
         // Once: a school that raised it keeps its own.
         QStringLiteral("DO $d$ BEGIN IF (SELECT rolconnlimit FROM pg_roles WHERE rolname = "
                        "%1) = -1 THEN ALTER ROLE %2 CONNECTION LIMIT %3; END IF; END $d$")
@@ -82,7 +84,6 @@ QStringList grants(const Pq &db, const QString &database, const QString &childre
         QStringLiteral("GRANT SELECT, INSERT ON dieci.deleted_races TO %1").arg(t),
         QStringLiteral("GRANT SELECT, INSERT, UPDATE ON dieci.deleted_children TO %1").arg(t),
         QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON dieci.child_settings TO %1").arg(t),
-        QStringLiteral("GRANT EXECUTE ON FUNCTION dieci.race_settings(text, text) TO %1").arg(t),
         QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON dieci.aliases, dieci.names TO %1")
             .arg(t),
         QStringLiteral("GRANT UPDATE (child) ON dieci.races TO %1").arg(t),
@@ -90,26 +91,9 @@ QStringList grants(const Pq &db, const QString &database, const QString &childre
                        "DO UPDATE SET value = EXCLUDED.value")
             .arg(ServerVersion)};
 }
-} // namespace
-
-namespace {
-// One set-up's connection: after the first failure nothing more runs.
-struct Session {
-    Pq &db;
-    QString error;
-
-    Pq::Rows run(const QString &sql, const QList<QByteArray> &params = {})
-    {
-        if (!error.isEmpty())
-            return {error, {}, {}};
-        Pq::Rows done = db.query(sql.toUtf8().constData(), params);
-        error = done.why;
-        return done;
-    }
-};
 
 // This version's tables, checked not to be a later one's, and the classes.
-void makeTables(Session &s, const QStringList &classes)
+void makeTables(Pq::Steps &s, const QStringList &classes)
 {
     const Pq::Rows made = s.run(QStringLiteral("SELECT to_regclass('dieci.info') IS NOT NULL"));
     if (made.rows.value(0).value(0) == QLatin1String("t") &&
@@ -117,7 +101,7 @@ void makeTables(Session &s, const QStringList &classes)
                 .rows.value(0)
                 .value(0)
                 .toInt() > ServerVersion)
-        s.error = detail::NewerTables;
+        s.why = detail::NewerTables;
     for (const QString &statement : detail::schemaStatements())
         s.run(statement);
     for (const QString &className : classes)
@@ -197,7 +181,7 @@ Prepared prepare(const QString &ownerConninfo, const LabAddress &address,
     Pq db(ownerConninfo);
     result.error = db.error();
     if (result.error.isEmpty()) {
-        Session s{db, {}};
+        Pq::Steps s{db, {}};
         // Two setups at once would race for the roles: one waits for the other.
         s.run(QStringLiteral("BEGIN"));
         s.run(QStringLiteral("SELECT pg_advisory_xact_lock(4469656369)"));
@@ -206,19 +190,16 @@ Prepared prepare(const QString &ownerConninfo, const LabAddress &address,
             s.run(QStringLiteral("SELECT current_database()")).rows.value(0).value(0);
         const QString roles[2] = {roleName(database, "alunni"), roleName(database, "docenti")};
         QString passwords[2];
-        for (int r = 0; r < 2 && s.error.isEmpty(); ++r)
-            s.error = makeRole(db, roles[r], newPasswords, &passwords[r]);
-        QStringList rights = grants(db, database, roles[0], roles[1]);
-        rights << QStringLiteral("COMMIT");
-        for (const QString &right : rights)
+        for (int r = 0; r < 2 && s.why.isEmpty(); ++r)
+            s.why = makeRole(db, roles[r], newPasswords, &passwords[r]);
+        for (const QString &right : grants(db, database, roles[0], roles[1]))
             s.run(right);
-        if (!s.error.isEmpty())
-            db.exec("ROLLBACK");
+        s.end();
         const Pq::Rows declared =
             s.run(QStringLiteral("SELECT name FROM dieci.classes ORDER BY name"));
         for (const QStringList &row : declared.rows)
             result.classes << row.value(0);
-        result.error = s.error;
+        result.error = s.why;
         writeBlocks(result, ownerConninfo, address, roles, passwords);
     }
     return result;

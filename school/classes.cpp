@@ -88,7 +88,7 @@ QList<Child> loadClass(Pq &db, const QString &className, QString *why)
 int deleteChild(Pq &db, const QString &className, const QString &name, QString *why)
 {
     const QList<QByteArray> who = {className.toUtf8(), childKey(name).toUtf8()};
-    Pq::Steps s{db, {}};
+    Pq::Steps s{db, {}, {}};
     s.run(QStringLiteral("BEGIN"));
     s.run(QStringLiteral("INSERT INTO dieci.deleted_races SELECT id FROM dieci.races WHERE "
                          "class = $1 AND child = $2 ON CONFLICT DO NOTHING"),

@@ -140,22 +140,17 @@ Outbox collect(const Register &local, const QString &computer, QString *why)
 
 Delivery deliver(server::Pq &server, const Outbox &outbox)
 {
-    const auto call = [&server](const char *sql, const QJsonArray &rows) {
-        if (rows.isEmpty())
-            return server::Pq::Reply{};
-        return server.exec(sql, {QJsonDocument(rows).toJson(QJsonDocument::Compact)});
+    server::Pq::Steps s{server, {}, {}};
+    const auto call = [&s](const QString &sql, const QJsonArray &rows) {
+        if (!rows.isEmpty())
+            s.run(sql, {QJsonDocument(rows).toJson(QJsonDocument::Compact)});
     };
-    server::Pq::Reply reply = server.exec("BEGIN");
-    if (reply.why.isEmpty())
-        reply = call("SELECT dieci.add_races($1::json)", outbox.races);
-    if (reply.why.isEmpty())
-        reply = call("SELECT dieci.add_answers($1::json)", outbox.answers);
-    if (reply.why.isEmpty())
-        reply = server.exec("COMMIT");
-    if (reply.why.isEmpty())
+    s.run(QStringLiteral("BEGIN"));
+    call(QStringLiteral("SELECT dieci.add_races($1::json)"), outbox.races);
+    call(QStringLiteral("SELECT dieci.add_answers($1::json)"), outbox.answers);
+    if (s.end())
         return {};
-    server.exec("ROLLBACK");
-    return {reply.why, refusal(reply.state)};
+    return {s.why, refusal(s.state)};
 }
 
 QString mark(const Register &local, const Outbox &outbox)

@@ -86,6 +86,7 @@ Pq::Rows Pq::Steps::run(const QString &sql, const QList<QByteArray> &params)
         return {why, {}, {}};
     Rows done = db.query(sql.toUtf8().constData(), params);
     why = done.why;
+    state = done.state;
     return done;
 }
 

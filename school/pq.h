@@ -58,6 +58,7 @@ public:
     struct Steps {
         Pq &db;
         QString why;
+        QString state; // the failure's SQLSTATE
         Rows run(const QString &sql, const QList<QByteArray> &params = {});
         // COMMIT when all went well, else ROLLBACK; whether all went well.
         bool end();

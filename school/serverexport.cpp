@@ -74,7 +74,7 @@ QString exportCsv(const QString &conninfo, const QString &csvPath, const ExportF
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
     file.write(csv::header(true));
-    Pq::Steps s{*db, {}};
+    Pq::Steps s{*db, {}, {}};
     QList<QByteArray> params;
     s.run(QStringLiteral("BEGIN READ ONLY"));
     s.run(exportSql(filter, className, &params), params);

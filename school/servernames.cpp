@@ -37,7 +37,7 @@ int renameChild(Pq &db, const QString &className, const QString &from, const QSt
         {"INSERT INTO dieci.names VALUES ($1, $2, $3) ON CONFLICT (class, child) DO UPDATE SET "
          "shown = EXCLUDED.shown",
          {klass, is, shown}}};
-    Pq::Steps s{db, found.why};
+    Pq::Steps s{db, found.why, found.state};
     s.run(QStringLiteral("BEGIN"));
     int moved = 0;
     for (const auto &[sql, params] : steps) {

@@ -181,7 +181,7 @@ Prepared prepare(const QString &ownerConninfo, const LabAddress &address,
     Pq db(ownerConninfo);
     result.error = db.error();
     if (result.error.isEmpty()) {
-        Pq::Steps s{db, {}};
+        Pq::Steps s{db, {}, {}};
         // Two setups at once would race for the roles: one waits for the other.
         s.run(QStringLiteral("BEGIN"));
         s.run(QStringLiteral("SELECT pg_advisory_xact_lock(4469656369)"));

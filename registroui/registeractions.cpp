@@ -27,7 +27,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSqlDatabase>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QToolBar>

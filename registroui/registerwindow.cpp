@@ -20,7 +20,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QSqlDatabase>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTableWidget>

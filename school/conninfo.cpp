@@ -5,7 +5,6 @@
 
 #include <QUrl>
 #include <QUrlQuery>
-#include <QVariant>
 
 namespace registro::server {
 

@@ -5,9 +5,6 @@
 #include "server.h"
 
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <condition_variable>
 #include <cstdio>

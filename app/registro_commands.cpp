@@ -184,42 +184,55 @@ int print(const QString &path, const QString &pdf, const QString &name, const QS
 }
 
 namespace {
-// --durata and --allenamento over the race set before; false, having said why.
-bool wantedRace(const QCommandLineParser &parser, const QCommandLineOption &length,
-                const QCommandLineOption &practice, const QString &name, registro::Adaptation *a)
+// A sì|no option into *on; false, having said why, when it is neither.
+bool yesNo(const QCommandLineParser &parser, const QCommandLineOption &option, bool *on)
 {
-    if (parser.isSet(length)) {
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option).trimmed().toLower();
+    if (value != QStringLiteral("sì") && value != QLatin1String("si") &&
+        value != QLatin1String("no"))
+        return refuse(QStringLiteral("--%1 %2: si scrive sì o no")
+                          .arg(option.names().constFirst(), parser.value(option))) == 0;
+    *on = value != QLatin1String("no");
+    return true;
+}
+
+// The options given over the settings made before; false, having said why.
+bool wantedRace(const QCommandLineParser &parser, const AdaptOptions &o, const QString &name,
+                registro::Adaptation *a)
+{
+    if (parser.isSet(o.length)) {
         bool whole = false;
-        a->minutes = parser.value(length).toInt(&whole);
+        a->minutes = parser.value(o.length).toInt(&whole);
         if (!whole || a->minutes < 0 || a->minutes > 20)
             return refuse(QStringLiteral("--durata %1: i minuti vanno da 0 (senza tempo) a 20")
-                              .arg(parser.value(length))) == 0;
+                              .arg(parser.value(o.length))) == 0;
     }
-    if (parser.isSet(practice)) {
-        const QString value = parser.value(practice).trimmed().toLower();
-        if (value != QStringLiteral("sì") && value != QLatin1String("si") &&
-            value != QLatin1String("no"))
-            return refuse(QStringLiteral("--allenamento %1: si scrive sì o no")
-                              .arg(parser.value(practice))) == 0;
-        a->practice = value != QLatin1String("no");
-    }
-    if (!parser.isSet(length) && !parser.isSet(practice))
-        return refuse(QStringLiteral("--adatta %1: manca --durata MINUTI o --allenamento sì|no")
-                          .arg(name)) == 0;
-    return true;
+    if (!yesNo(parser, o.practice, &a->practice) || !yesNo(parser, o.voice, &a->voice) ||
+        !yesNo(parser, o.contrast, &a->contrast))
+        return false;
+    for (const QCommandLineOption *option : {&o.length, &o.practice, &o.voice, &o.contrast})
+        if (parser.isSet(*option))
+            return true;
+    return refuse(QStringLiteral("--adatta %1: manca --durata MINUTI, --allenamento sì|no, "
+                                 "--voce sì|no o --contrasto sì|no")
+                      .arg(name)) == 0;
 }
 
 int told(const QString &name, const registro::Adaptation &a)
 {
+    const QString aids = a.aids();
+    const QString race = a.standard() ? QStringLiteral("la gara di tutti") : a.describe();
     std::printf("%s: %s\n", qPrintable(name),
-                qPrintable(a.standard() ? QStringLiteral("la gara di tutti") : a.describe()));
+                qPrintable(aids.isEmpty() ? race : QStringLiteral("%1; %2").arg(race, aids)));
     return 0;
 }
 } // namespace
 
 // The race the teacher sets for one child, who need not have raced yet.
 int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
-          const QCommandLineOption &length, const QCommandLineOption &practice)
+          const AdaptOptions &options)
 {
     if (!QFileInfo::exists(path))
         return refuse(
@@ -228,7 +241,7 @@ int adapt(const QString &path, const QString &name, const QCommandLineParser &pa
     if (!reg.isOpen())
         return refuse(reg.problem());
     registro::Adaptation a = reg.adaptation(name);
-    if (!wantedRace(parser, length, practice, name, &a))
+    if (!wantedRace(parser, options, name, &a))
         return 1;
     if (const QString why = reg.setAdaptation(name, a); !why.isEmpty())
         return refuse(QStringLiteral("%1: %2").arg(path, why));
@@ -238,8 +251,7 @@ int adapt(const QString &path, const QString &name, const QCommandLineParser &pa
 // On the school's server, for a child of a class the school declared: she
 // finds it on whichever computer of the lab she plays.
 int adaptOnServer(const QString &conninfo, const QString &className, const QString &name,
-                  const QCommandLineParser &parser, const QCommandLineOption &length,
-                  const QCommandLineOption &practice)
+                  const QCommandLineParser &parser, const AdaptOptions &options)
 {
     const QString klass = className.trimmed();
     if (klass.isEmpty())
@@ -249,7 +261,7 @@ int adaptOnServer(const QString &conninfo, const QString &className, const QStri
     if (!before.why.isEmpty())
         return refuse(QStringLiteral("server: %1").arg(before.why));
     registro::Adaptation a = before.race;
-    if (!wantedRace(parser, length, practice, name, &a))
+    if (!wantedRace(parser, options, name, &a))
         return 1;
     const std::unique_ptr<registro::server::Pq> db = registro::server::Pq::open(conninfo);
     QString why = db->error();

@@ -36,12 +36,18 @@ int renameChild(const QString &server, const QString &className, const QString &
 // className chooses one of the server's classes.
 int print(const QString &path, const QString &pdf, const QString &name, const QString &server,
           const QString &className);
+// What --adatta changes of a child's settings, each over what was set before.
+struct AdaptOptions {
+    const QCommandLineOption &length;
+    const QCommandLineOption &practice;
+    const QCommandLineOption &voice;
+    const QCommandLineOption &contrast;
+};
 int adapt(const QString &path, const QString &name, const QCommandLineParser &parser,
-          const QCommandLineOption &length, const QCommandLineOption &practice);
+          const AdaptOptions &options);
 // The same on the teacher's own server, for a child of one of its classes.
 int adaptOnServer(const QString &conninfo, const QString &className, const QString &name,
-                  const QCommandLineParser &parser, const QCommandLineOption &length,
-                  const QCommandLineOption &practice);
+                  const QCommandLineParser &parser, const AdaptOptions &options);
 // Reads a date option; false, having said why, when it is not a date.
 bool dateOption(const QCommandLineParser &parser, const QCommandLineOption &option, QDate *date);
 

@@ -63,8 +63,8 @@ struct Options {
         QStringLiteral("VECCHIO")};
     QCommandLineOption adaptFor{
         QStringLiteral("adatta"),
-        QStringLiteral("Imposta la gara di NOME, con --durata e --allenamento (sul server della "
-                       "scuola anche con --classe)."),
+        QStringLiteral("Imposta la gara di NOME, con --durata, --allenamento, --voce e "
+                       "--contrasto (sul server della scuola anche con --classe)."),
         QStringLiteral("NOME")};
     QCommandLineOption length{
         QStringLiteral("durata"),
@@ -73,6 +73,14 @@ struct Options {
     QCommandLineOption practice{
         QStringLiteral("allenamento"),
         QStringLiteral("Con --adatta: sì, domande sui fatti da imparare; no, come tutti."),
+        QStringLiteral("sì|no")};
+    QCommandLineOption voice{
+        QStringLiteral("voce"),
+        QStringLiteral("Con --adatta: sì, dieci legge ad alta voce (sintesi vocale); no, tace."),
+        QStringLiteral("sì|no")};
+    QCommandLineOption contrast{
+        QStringLiteral("contrasto"),
+        QStringLiteral("Con --adatta: sì, colori ad alto contrasto; no, i colori di sempre."),
         QStringLiteral("sì|no")};
     QCommandLineOption prepare{
         QStringLiteral("prepara-server"),
@@ -101,6 +109,8 @@ struct Options {
         QStringLiteral("nuove-password"),
         QStringLiteral("Con --prepara-server: nuove password per i due ruoli (da copiare di "
                        "nuovo su ogni computer).")};
+
+    AdaptOptions adaptOptions() const { return {length, practice, voice, contrast}; }
 };
 
 // --prepara-server, with where the lab's computers find the server.
@@ -146,9 +156,10 @@ void addOptions(QCommandLineParser &parser, const Options &o)
     parser.addPositionalArgument(QStringLiteral("NUOVO"),
                                  QStringLiteral("Con --rinomina: il nome giusto."),
                                  QStringLiteral("[NUOVO]"));
-    parser.addOptions({o.help, o.on, o.out, o.name, o.from, o.to, o.erase, o.rename, o.report,
-                       o.adaptFor, o.length, o.practice, o.prepare, o.inClass, o.address, o.noTls,
-                       o.newPasswords, o.check});
+    parser.addOptions({o.help,    o.on,       o.out,    o.name,         o.from,
+                       o.to,      o.erase,    o.rename, o.report,       o.adaptFor,
+                       o.length,  o.practice, o.voice,  o.contrast,     o.prepare,
+                       o.inClass, o.address,  o.noTls,  o.newPasswords, o.check});
 }
 
 // What changes the register or reads it, in this order: turn on, set a
@@ -162,9 +173,9 @@ int changes(const QCommandLineParser &parser, const Options &o, const QString &s
     if (parser.isSet(o.adaptFor))
         if (const int status =
                 server.isEmpty()
-                    ? adapt(path, parser.value(o.adaptFor), parser, o.length, o.practice)
+                    ? adapt(path, parser.value(o.adaptFor), parser, o.adaptOptions())
                     : adaptOnServer(server, parser.value(o.inClass), parser.value(o.adaptFor),
-                                    parser, o.length, o.practice))
+                                    parser, o.adaptOptions()))
             return status;
     if (parser.isSet(o.rename))
         if (const int status = renameChild(server, parser.value(o.inClass), parser.value(o.rename),

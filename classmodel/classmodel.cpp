@@ -31,6 +31,23 @@ QString Adaptation::describe() const
     return practice ? text + QStringLiteral(", allenamento") : text;
 }
 
+QString Adaptation::aids() const
+{
+    QStringList said;
+    if (voice)
+        said << QStringLiteral("voce");
+    if (contrast)
+        said << QStringLiteral("contrasto");
+    return said.join(QStringLiteral(", "));
+}
+
+QString Adaptation::describeAll() const
+{
+    QStringList said{describe(), aids()};
+    said.removeAll(QString());
+    return said.join(QStringLiteral(", "));
+}
+
 QString shownName(const QString &name)
 {
     return name.trimmed().isEmpty() ? QStringLiteral("(senza nome)") : name;

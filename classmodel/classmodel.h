@@ -17,13 +17,24 @@ inline constexpr int LastAnswers = 20;
 
 // A child's race as the teacher set it: its length in minutes (0: no clock)
 // and practice on the facts she does not know yet. The default is the race
-// everyone plays, the only one that counts for the record.
+// everyone plays, the only one that counts for the record. Her learning plan
+// may also ask for the window to read aloud (voice) and for colours she can
+// read (contrast): they change how the race is shown, not the race, so a
+// race with only those is still standard.
 struct Adaptation {
     int minutes = 5;
     bool practice = false;
+    bool voice = false;
+    bool contrast = false;
     bool standard() const { return minutes == 5 && !practice; }
+    // Whether anything at all is set for her.
+    bool custom() const { return !standard() || voice || contrast; }
     // "2 minuti", "senza tempo", "5 minuti, allenamento"; empty when standard.
     QString describe() const;
+    // "voce", "contrasto", "voce, contrasto"; empty when neither.
+    QString aids() const;
+    // Everything set for her, race and aids: "2 minuti, voce"; empty when nothing.
+    QString describeAll() const;
 };
 
 // The same child whatever the case and the spaces around the name.

@@ -17,11 +17,16 @@ Adaptation Register::adaptation(const QString &name) const
     Adaptation a;
     if (m_version < 2)
         return a;
+    // The aids came with format 7: an older file has none set.
+    const QString aids =
+        m_version >= 7 ? QStringLiteral("voice, contrast") : QStringLiteral("0, 0");
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT minutes, practice FROM adaptations WHERE child = ?"));
+    query.prepare(
+        QStringLiteral("SELECT minutes, practice, %1 FROM adaptations WHERE child = ?").arg(aids));
     query.addBindValue(childOf(name));
     if (query.exec() && query.next())
-        a = {query.value(0).toInt(), query.value(1).toBool()};
+        a = {query.value(0).toInt(), query.value(1).toBool(), query.value(2).toBool(),
+             query.value(3).toBool()};
     return a;
 }
 
@@ -33,10 +38,12 @@ QString Register::setAdaptation(const QString &name, const Adaptation &adaptatio
     // outweigh an older one in another computer's file.
     QSqlQuery query(database());
     query.prepare(QStringLiteral("INSERT OR REPLACE INTO adaptations (child, minutes, practice, "
-                                 "changed) VALUES (?, ?, ?, ?)"));
+                                 "voice, contrast, changed) VALUES (?, ?, ?, ?, ?, ?)"));
     query.addBindValue(childOf(name));
     query.addBindValue(adaptation.minutes);
     query.addBindValue(int(adaptation.practice));
+    query.addBindValue(int(adaptation.voice));
+    query.addBindValue(int(adaptation.contrast));
     query.addBindValue(timestamp(QDateTime::currentDateTime()));
     return query.exec() ? QString() : query.lastError().databaseText();
 }
@@ -58,7 +65,7 @@ void takeNewer(const Register &reg, const QString &name, Adaptation *latest, QSt
 {
     if (const QString changed = reg.adaptationChanged(name); changed > *when || when->isNull()) {
         const Adaptation a = reg.adaptation(name);
-        if (!changed.isEmpty() || !a.standard()) {
+        if (!changed.isEmpty() || a.custom()) {
             *latest = a;
             *when = changed;
         }

@@ -110,10 +110,13 @@ QString readSettings(const Register &reg, std::map<QString, Child> &children,
     if (reg.version() < 2)
         return {};
     QSqlQuery settings(reg.database());
-    settings.exec(reg.version() < 3 ? QStringLiteral("SELECT child, minutes, practice, '' FROM "
-                                                     "adaptations")
-                                    : QStringLiteral("SELECT child, minutes, practice, "
-                                                     "coalesce(changed, '') FROM adaptations"));
+    // Older formats: no time of setting before 3, no aids before 7.
+    const QString changedColumn =
+        reg.version() < 3 ? QStringLiteral("''") : QStringLiteral("coalesce(changed, '')");
+    const QString aids =
+        reg.version() < 7 ? QStringLiteral("0, 0") : QStringLiteral("voice, contrast");
+    settings.exec(QStringLiteral("SELECT child, minutes, practice, %1, %2 FROM adaptations")
+                      .arg(changedColumn, aids));
     while (settings.next()) {
         const auto child = children.find(settings.value(0).toString());
         const QString when = settings.value(3).toString();
@@ -121,7 +124,8 @@ QString readSettings(const Register &reg, std::map<QString, Child> &children,
             continue;
         const auto set = changed.constFind(child->first);
         if (set == changed.cend() || when > *set) {
-            child->second.settings = {settings.value(1).toInt(), settings.value(2).toBool()};
+            child->second.settings = {settings.value(1).toInt(), settings.value(2).toBool(),
+                                      settings.value(4).toBool(), settings.value(5).toBool()};
             changed.insert(child->first, when);
         }
     }

@@ -19,7 +19,7 @@ namespace registro {
 // The class register: one SQLite file beside the record. It exists only once
 // the teacher has turned it on; the drill never creates it.
 inline constexpr char FileName[] = "registro.sqlite";
-inline constexpr int SchemaVersion = 6;
+inline constexpr int SchemaVersion = 7;
 // Marks a SQLite file as a register of dieci ("DIEC").
 inline constexpr qint64 ApplicationId = 0x44494543;
 

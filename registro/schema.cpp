@@ -17,12 +17,12 @@
 namespace registro::schema {
 
 namespace {
-// Per child, by the folded name: the race length in minutes (0: no clock),
-// practice on the facts she does not know yet, and when the teacher set it
-// (on a shared home the newest setting in any computer's file wins).
+// Per child, by the folded name: race length (0: no clock), practice, her aids,
+// and when set (on a shared home the newest in any computer's file wins).
 const char *const AdaptationsTable =
     "CREATE TABLE IF NOT EXISTS adaptations (child TEXT PRIMARY KEY NOT NULL, "
-    "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0, changed TEXT)";
+    "minutes INTEGER NOT NULL DEFAULT 5, practice INTEGER NOT NULL DEFAULT 0, changed TEXT, "
+    "voice INTEGER NOT NULL DEFAULT 0, contrast INTEGER NOT NULL DEFAULT 0)";
 
 // What the school's server has not confirmed yet, found without a scan. The
 // answers' index costs a register with no server a copy of every answer, so

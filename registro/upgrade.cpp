@@ -196,6 +196,11 @@ const QList<Step> &steps()
                      QStringLiteral("UPDATE races SET secret = lower(hex(randomblob(16)))")} +
              countTriggers()},
         {5, 6, mendedNames()},
+        {6,
+         7,
+         {QStringLiteral("ALTER TABLE adaptations ADD COLUMN voice INTEGER NOT NULL DEFAULT 0"),
+          QStringLiteral("ALTER TABLE adaptations ADD COLUMN contrast INTEGER NOT NULL DEFAULT "
+                         "0")}},
     };
     return list;
 }

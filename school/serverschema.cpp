@@ -92,9 +92,10 @@ const char *const AddAnswers =
 // one name at a time, never the class's list. Typing that name in the drill
 // shows as much.
 const char *const RaceSettings =
-    "CREATE OR REPLACE FUNCTION dieci.race_settings(class text, child text) RETURNS TABLE "
-    "(minutes integer, practice boolean) LANGUAGE sql STABLE SECURITY DEFINER SET search_path "
-    "= pg_catalog, pg_temp AS $f$ SELECT s.minutes, s.practice FROM dieci.child_settings s "
+    "CREATE FUNCTION dieci.race_settings(class text, child text) RETURNS TABLE (minutes "
+    "integer, practice boolean, voice boolean, contrast boolean) LANGUAGE sql STABLE SECURITY "
+    "DEFINER SET search_path = pg_catalog, pg_temp AS $f$ SELECT s.minutes, s.practice, "
+    "s.voice, s.contrast FROM dieci.child_settings s "
     "WHERE s.class = $1 AND s.child = coalesce((SELECT a.child FROM dieci.aliases a WHERE "
     "a.class = $1 AND a.typed = $2), $2) $f$";
 } // namespace
@@ -109,6 +110,12 @@ QStringList teachersTables()
         "CREATE TABLE IF NOT EXISTS dieci.child_settings (class text NOT NULL, child text NOT "
         "NULL, minutes integer NOT NULL CHECK (minutes BETWEEN 0 AND 60), practice boolean NOT "
         "NULL, changed timestamptz NOT NULL DEFAULT now(), PRIMARY KEY (class, child))",
+        // The aids of a child's learning plan: the drill reads aloud, colours
+        // of high contrast. They change how her race is shown, not the race.
+        "ALTER TABLE dieci.child_settings ADD COLUMN IF NOT EXISTS voice boolean NOT NULL "
+        "DEFAULT false",
+        "ALTER TABLE dieci.child_settings ADD COLUMN IF NOT EXISTS contrast boolean NOT NULL "
+        "DEFAULT false",
         // Names a teacher mended, per class: the spelling a child typed and
         // the child it stands for; and the name she gave her.
         "CREATE TABLE IF NOT EXISTS dieci.aliases (class text NOT NULL, typed text NOT NULL, "
@@ -166,6 +173,9 @@ const QStringList &schemaStatements()
             CheckTime,
             AddRaces,
             AddAnswers,
+            // Its columns grew with the aids: a function's columns are
+            // changed only by making it anew (its grant is given again).
+            "DROP FUNCTION IF EXISTS dieci.race_settings(text, text)",
             RaceSettings,
             "REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dieci FROM PUBLIC",
             // Nobody makes anything of their own: no temporary tables, no objects.

@@ -5,6 +5,11 @@
 #include "server.h"
 #include "serverdetail.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <optional>
+
 namespace registro::server {
 
 namespace {
@@ -14,18 +19,39 @@ const QString NotYet = QStringLiteral("il server non ha ancora dove tenerla: va 
 
 QString whyNot(const Pq::Rows &rows)
 {
-    return detail::Missing.contains(rows.state) ? NotYet : rows.why;
+    // 42703: a server prepared before the aids has no column for them.
+    return detail::Missing.contains(rows.state) || rows.state == QLatin1String("42703") ? NotYet
+                                                                                        : rows.why;
+}
+
+// A setting as the server gives it, one row as JSON: the columns a server
+// prepared before the aids lacks count as off. Anything else is refused.
+std::optional<Adaptation> fromJson(const QString &json)
+{
+    const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QJsonValue minutes = o.value(QLatin1String("minutes"));
+    if (!minutes.isDouble() || minutes.toInt(-1) < 0 || minutes.toInt(-1) > 60)
+        return std::nullopt;
+    return Adaptation{minutes.toInt(), o.value(QLatin1String("practice")).toBool(),
+                      o.value(QLatin1String("voice")).toBool(),
+                      o.value(QLatin1String("contrast")).toBool()};
+}
+
+QByteArray boolean(bool on)
+{
+    return on ? "true" : "false";
 }
 } // namespace
 
 QString setRace(Pq &db, const QString &className, const QString &name, const Adaptation &race)
 {
     return whyNot(db.query(
-        "INSERT INTO dieci.child_settings (class, child, minutes, practice) VALUES ($1, $2, "
-        "$3::integer, $4::boolean) ON CONFLICT (class, child) DO UPDATE SET minutes = "
-        "EXCLUDED.minutes, practice = EXCLUDED.practice, changed = now()",
+        "INSERT INTO dieci.child_settings (class, child, minutes, practice, voice, contrast) "
+        "VALUES ($1, $2, $3::integer, $4::boolean, $5::boolean, $6::boolean) ON CONFLICT "
+        "(class, child) DO UPDATE SET minutes = EXCLUDED.minutes, practice = EXCLUDED.practice, "
+        "voice = EXCLUDED.voice, contrast = EXCLUDED.contrast, changed = now()",
         {className.toUtf8(), childKey(name).toUtf8(), QByteArray::number(race.minutes),
-         race.practice ? "true" : "false"}));
+         boolean(race.practice), boolean(race.voice), boolean(race.contrast)}));
 }
 
 bool classDeclared(Pq &db, const QString &className, QString *why)
@@ -39,14 +65,17 @@ bool classDeclared(Pq &db, const QString &className, QString *why)
 namespace detail {
 QString readSettings(Pq &db, const QString &className, std::map<QString, Child> &children)
 {
-    const Pq::Rows rows = db.query(
-        "SELECT child, minutes, practice::integer FROM dieci.child_settings WHERE class = $1",
-        {className.toUtf8()});
+    const Pq::Rows rows =
+        db.query("SELECT child, row_to_json(s)::text FROM dieci.child_settings s WHERE class = $1",
+                 {className.toUtf8()});
     if (!rows.why.isEmpty())
         return Missing.contains(rows.state) ? QString() : rows.why;
-    for (const QStringList &r : rows.rows)
-        if (const auto child = children.find(r[0]); child != children.end())
-            child->second.settings = {r[1].toInt(), r[2] == QLatin1String("1")};
+    for (const QStringList &r : rows.rows) {
+        const auto child = children.find(r.value(0));
+        if (const std::optional<Adaptation> set = fromJson(r.value(1));
+            set && child != children.end())
+            child->second.settings = *set;
+    }
     return {};
 }
 } // namespace detail
@@ -59,22 +88,19 @@ ChildRace raceOf(const QString &conninfo, const QString &className, const QStrin
         result.why = pq->error();
         return result;
     }
-    const Pq::Reply reply = pq->exec(
-        "SELECT format('%s %s', minutes, practice::integer) FROM dieci.race_settings($1, $2)",
-        {className.toUtf8(), childKey(name).toUtf8()});
+    const Pq::Reply reply =
+        pq->exec("SELECT row_to_json(s)::text FROM dieci.race_settings($1, $2) s",
+                 {className.toUtf8(), childKey(name).toUtf8()});
     // A server prepared by an older version has no settings to give.
     if (reply.state == QLatin1String("42883"))
         return result;
     result.why = reply.why;
-    const QStringList parts = reply.value.split(u' ');
-    if (!result.why.isEmpty() || parts.size() != 2)
+    if (!result.why.isEmpty())
         return result;
-    bool whole = false;
-    const int minutes = parts[0].toInt(&whole);
-    if (!whole || minutes < 0 || minutes > 60)
-        return result;
-    result.found = true;
-    result.race = {minutes, parts[1] == QLatin1String("1")};
+    if (const std::optional<Adaptation> set = fromJson(reply.value)) {
+        result.found = true;
+        result.race = *set;
+    }
     return result;
 }
 

@@ -624,7 +624,8 @@ void TestRegisterIntegrity::upgradeSetsAsideWhatNeverGoes()
              {"DROP TRIGGER answers_counted", "DROP TRIGGER answers_uncounted",
               "ALTER TABLE races DROP COLUMN answered", "ALTER TABLE races DROP COLUMN secret",
               "ALTER TABLE races DROP COLUMN right_answers", "DROP INDEX races_by_child",
-              "ALTER TABLE races DROP COLUMN child",
+              "ALTER TABLE races DROP COLUMN child", "ALTER TABLE adaptations DROP COLUMN voice",
+              "ALTER TABLE adaptations DROP COLUMN contrast",
               "CREATE INDEX answers_unsent ON answers(race, seq) WHERE sent = 0",
               "INSERT INTO races (id, started, name) VALUES ('old', '2026-11-02', 'Ada')",
               "INSERT INTO races (id, started, name, class) VALUES ('new', '2026-11-03', 'Ada', "

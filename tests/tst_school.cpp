@@ -745,19 +745,30 @@ void TestSchool::drillSendsItsRaceWithItsClass()
              QString("0"));
 }
 
+// A server prepared before the aids of a learning plan, database %1.
+const QString WithoutAids = QStringLiteral(
+    "DROP FUNCTION dieci.race_settings(text, text); ALTER TABLE dieci.child_settings DROP COLUMN "
+    "voice, DROP COLUMN contrast; CREATE FUNCTION dieci.race_settings(class text, child text) "
+    "RETURNS TABLE (minutes integer, practice boolean) LANGUAGE sql SECURITY DEFINER AS $$ "
+    "SELECT minutes, practice FROM dieci.child_settings WHERE class = $1 AND child = $2 $$; "
+    "GRANT EXECUTE ON FUNCTION dieci.race_settings(text, text) TO %1_alunni");
+
 void TestSchool::drillFindsHerRaceOnTheServer_data()
 {
     QTest::addColumn<QString>("server"); // what the server holds, or how it fails
     QTest::addColumn<QString>("clock");
     QTest::addColumn<bool>("said"); // a line on stderr
+    QTest::addColumn<bool>("aids"); // her race read aloud, in high contrast
     QTest::newRow("set on the server") << "4 minuti"
-                                       << "00:04:00" << false;
+                                       << "00:04:00" << false << true;
     QTest::newRow("set in another class only") << "4B"
-                                               << "00:03:00" << false;
+                                               << "00:03:00" << false << false;
     QTest::newRow("server refuses") << "password"
-                                    << "00:03:00" << true;
+                                    << "00:03:00" << true << false;
     QTest::newRow("server older than settings") << "vecchio"
-                                                << "00:03:00" << false;
+                                                << "00:03:00" << false << false;
+    QTest::newRow("server older than the aids") << "senza aiuti"
+                                                << "00:04:00" << false << false;
 }
 
 // The lab's computer asks for the race of the child about to play; what her
@@ -770,14 +781,17 @@ void TestSchool::drillFindsHerRaceOnTheServer()
     QFETCH(QString, server);
     QFETCH(QString, clock);
     QFETCH(bool, said);
+    QFETCH(bool, aids);
     QString teacher;
     static int row = 0; // a database each: a second set-up prints no passwords
     const QString db = QStringLiteral("impostazioni%1").arg(++row);
     registro::server::ConnInfo children = registro::server::parseConnInfo(prepared(db, &teacher));
     const auto teaching = registro::server::Pq::open(teacher);
-    QCOMPARE(
-        registro::server::setRace(*teaching, server == "4B" ? "4B" : "3A", " DORA", {4, false}),
-        QString());
+    QCOMPARE(registro::server::setRace(*teaching, server == "4B" ? "4B" : "3A", " DORA",
+                                       {4, false, true, true}),
+             QString());
+    if (server == "senza aiuti")
+        m_pg.psql(db, WithoutAids.arg(db));
     if (server == "password")
         children.password = "sbagliata";
     if (server == "vecchio") {
@@ -803,6 +817,10 @@ void TestSchool::drillFindsHerRaceOnTheServer()
     QCOMPARE(race.caption("lblconto"), clock);
     const QByteArray lines = err.text();
     QVERIFY2(lines.contains("vale la gara di questo computer") == said, lines.constData());
+    QCOMPARE(race.fake.spoken.isEmpty(), !aids);
+    QCOMPARE(race.window().label("lblMessage")->palette().color(QPalette::WindowText) ==
+                 QColor(0xFFA0A0),
+             aids);
 }
 
 void TestSchool::teacherReadsAndDeletesOnTheServer()

@@ -9,6 +9,7 @@
 #include "recorder.h"
 #include "server.h"
 #include "services.h"
+#include "tavolawindow.h"
 
 #include <QDir>
 
@@ -22,6 +23,7 @@ struct Plan {
     registro::Adaptation adaptation;
     QList<FactWeight> toLearn;
     bool serverFailed = false;
+    bool screenReader = false; // asked only when the race is to be read aloud
 };
 
 // Where a lab keeps the school's register, what her teacher set there.
@@ -69,13 +71,25 @@ void Tavola::readAdaptation()
     // would otherwise wait for its timeout after the greeting.
     if (!lab.server.isEmpty() && !(m_serverQuietUntil > m_services.now()))
         school = {lab.server, lab.className.trimmed()};
+    const platform::Services *services = &m_services;
     auto reading = std::make_shared<std::future<Plan>>(
-        std::async(std::launch::async, readPlan, dir, m_state.PlayerName, school));
-    m_readingAdaptation = [this, reading] {
+        std::async(std::launch::async, [dir, name = m_state.PlayerName, school, services, lab] {
+            Plan plan = readPlan(dir, name, school);
+            // Asked here, off the window's thread: the desktop's bus may be slow.
+            if (plan.adaptation.voice || lab.voice)
+                plan.screenReader = services->screenReaderRunning();
+            return plan;
+        }));
+    m_readingAdaptation = [this, reading, lab] {
         if (!reading->valid())
             return;
         const Plan plan = reading->get();
         m_adaptation = plan.adaptation;
+        // A screen reader already reads the window: dieci leaves it the speaking.
+        m_voice = (plan.adaptation.voice || lab.voice) && !plan.screenReader;
+        m_contrast = plan.adaptation.contrast || lab.contrast;
+        if (m_contrast)
+            m_window->setHighContrast(true);
         m_practice = std::make_unique<Practice>(plan.toLearn);
         if (plan.serverFailed)
             m_serverQuietUntil = m_services.now().addSecs(10 * 60);
@@ -98,9 +112,20 @@ void Tavola::countUpOneSecond()
 
 void Tavola::sayNotForTheRecord()
 {
-    m_services.messageBox(QStringLiteral("Questa gara era su misura per te, %1: non vale per il "
-                                         "record.")
-                              .arg(m_state.PlayerName));
+    tell(QStringLiteral("Questa gara era su misura per te, %1: non vale per il record.")
+             .arg(m_state.PlayerName));
+}
+
+void Tavola::speak(const QString &text, platform::Speech how)
+{
+    if (m_voice)
+        m_services.say(text, how);
+}
+
+void Tavola::tell(const QString &text)
+{
+    speak(text, platform::Speech::After);
+    m_services.messageBox(text);
 }
 
 } // namespace drill

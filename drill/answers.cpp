@@ -49,6 +49,8 @@ void Tavola::judge()
         setCaption("lblScore1", formatNumber(m_state.WrongCount, u"###0"));
         enableNext();
     }
+    // The message as it reads, the right answer included, with its sound.
+    speak(caption("lblMessage"));
     setCaption("lblScore", formatNumber(m_state.RightCount, u"####0"));
     enableNext();
     setCaption("lblScore2", formatNumber(add16(m_state.RightCount, m_state.WrongCount), u"####0"));

@@ -40,6 +40,19 @@ void Tavola::Timer1_Timer()
     }
     countDownOneSecond(m_state.ClockHours, m_state.ClockMinutes, m_state.ClockSeconds);
     setCaption("lblconto", clockText());
+    announceTimeLeft();
+}
+
+// After what is being said: the time left never cuts off the child's feedback.
+void Tavola::announceTimeLeft()
+{
+    const int minutes = m_state.ClockHours * 60 + m_state.ClockMinutes;
+    if (m_state.ClockSeconds == 0 && minutes > 1)
+        speak(QStringLiteral("Mancano %1 minuti").arg(minutes), platform::Speech::After);
+    else if (m_state.ClockSeconds == 0 && minutes == 1)
+        speak(QStringLiteral("Manca un minuto"), platform::Speech::After);
+    else if (m_state.ClockSeconds == 10 && minutes == 0)
+        speak(QStringLiteral("Mancano dieci secondi"), platform::Speech::After);
 }
 
 } // namespace drill

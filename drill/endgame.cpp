@@ -15,9 +15,10 @@ namespace drill {
 void Tavola::EndGame()
 {
     m_ending = true;
+    speak(QStringLiteral("Tempo scaduto! Risposte esatte: %1.").arg(caption("lblScore")));
     if (!m_adaptation.standard())
         sayNotForTheRecord();
-    m_services.messageBox(QStringLiteral("Ciao, alla prossima sfida. "));
+    tell(QStringLiteral("Ciao, alla prossima sfida. "));
     checkAndSaveRecord(registro::Ending::Clock);
 }
 
@@ -49,7 +50,7 @@ void Tavola::checkAndSaveRecord(registro::Ending how)
                                                                caption("lblnome1"), record);
     finishRecording(how, saved);
     if (saved)
-        m_services.messageBox(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
+        tell(QStringLiteral("Ok! Ho registrato il tuo record, C A M P I O N E"));
     leave();
 }
 

@@ -35,6 +35,8 @@ void Tavola::cmdNext_Click()
             n = platform::toInt16(std::floor(10 * m_services.rnd()));
         while (n == 0);
     setCaption("lblNum1", platform::formatNumber(n, u"#0"));
+    // The new number silences whatever was still being said.
+    speak(caption("lblNum1"));
     // Read with the focus, which comes back to the answer box below.
     m_window->txtAnswer()->setAccessibleDescription(
         QStringLiteral("Quanto manca da %1 per arrivare a 10?").arg(n));
@@ -48,7 +50,7 @@ void Tavola::cmdNext_Click()
 void Tavola::paintBackdrop()
 {
     ui::Surface *surface = m_window->surface();
-    paintBands(surface->beginDrawing(), platform::mul16(10, m_state.TintLevel));
+    paintBands(surface->beginDrawing(), platform::mul16(10, m_state.TintLevel), m_contrast);
     surface->endDrawing();
 }
 

@@ -3,6 +3,7 @@
 
 #include "boundary.h"
 #include "register.h"
+#include "services.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -13,7 +14,6 @@
 #include <memory>
 
 namespace platform {
-class Services;
 class Ticker;
 } // namespace platform
 
@@ -117,6 +117,12 @@ private:
     void readAdaptation();
     void countUpOneSecond();
     void sayNotForTheRecord();
+    // Read aloud only in a race the teacher (or the lab) asked so for.
+    void speak(const QString &text, platform::Speech how = platform::Speech::Cut);
+    // A box for the child, read aloud after what is being said.
+    void tell(const QString &text);
+    // countdown.cpp: the time left, aloud, each minute and ten seconds before the end.
+    void announceTimeLeft();
 
     platform::Services &m_services;
     SchoolLink &m_school;
@@ -130,7 +136,9 @@ private:
     std::function<void()> m_readingAdaptation; // joins the reading begun with the name
     QDateTime m_serverQuietUntil;              // the school's server failed: not asked before then
     qint64 m_questionShownAt = 0;
-    bool m_ending = false; // the end of the race has begun
+    bool m_ending = false;   // the end of the race has begun
+    bool m_voice = false;    // the race is read aloud
+    bool m_contrast = false; // in colours of high contrast
 };
 
 } // namespace drill

@@ -106,8 +106,13 @@ LabSettings readLabSettings()
             if (settings->contains(QLatin1String(key)))
                 *into = settings->value(QLatin1String(key)).toString().trimmed();
         };
-        if (settings->contains(QStringLiteral("registro/attivo")))
-            lab.recordAlways = isYes(settings->value(QStringLiteral("registro/attivo")).toString());
+        const auto yesNo = [&](const char *key, bool *into) {
+            if (settings->contains(QLatin1String(key)))
+                *into = isYes(settings->value(QLatin1String(key)).toString());
+        };
+        yesNo("registro/attivo", &lab.recordAlways);
+        yesNo("aiuti/voce", &lab.voice);
+        yesNo("aiuti/contrasto", &lab.contrast);
         QString className;
         text("registro/classe", &className);
         if (!className.isEmpty())

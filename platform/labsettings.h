@@ -21,6 +21,10 @@ struct LabSettings {
     // read; the lab's file names the children's, which may only add.
     QString ownServer;
     QString soundFolder; // [suoni] cartella: the school's own sounds
+    // [aiuti] voce, contrasto: every race on this computer (or account) read
+    // aloud, or in colours of high contrast, whatever each child's settings.
+    bool voice = false;
+    bool contrast = false;
     QStringList problems;
     QStringList filesRead; // the files that counted, least important first
     // Which file each key that was set came from ("registro/server" ...).

@@ -4,6 +4,7 @@
 #include "labsettings.h"
 #include "preciseticker.h"
 #include "soundfiles.h"
+#include "speaker.h"
 #include "yesno.h"
 
 #include <QApplication>
@@ -195,6 +196,18 @@ void QtServices::playSound(const QString &path)
         effect->play();
 }
 
+void QtServices::say(const QString &text, Speech how)
+{
+    if (!m_speaker)
+        m_speaker = std::make_unique<Speaker>();
+    m_speaker->say(text, how);
+}
+
+bool QtServices::screenReaderRunning() const
+{
+    return platform::screenReaderRunning();
+}
+
 double QtServices::rnd()
 {
     return m_random.next();
@@ -230,8 +243,11 @@ QString QtServices::dataFolder() const
 void QtServices::end(int status)
 {
     // The record files are already committed; nothing else needs an orderly
-    // shutdown, and no handler may run after the end.
-    std::fflush(nullptr);
+    // shutdown, and no handler may run after the end. Only our own streams
+    // are flushed: flushing every stream waits for each one's lock, and the
+    // speech library's reader holds its socket's while it waits for a line.
+    std::fflush(stdout);
+    std::fflush(stderr);
     std::_Exit(status);
 }
 

@@ -14,6 +14,8 @@ class QWidget;
 
 namespace platform {
 
+class Speaker;
+
 // The services of the real program: Qt dialogs, QSoundEffect, a drift-free
 // timer, the XDG data folder and an immediate process exit.
 class QtServices final : public Services {
@@ -26,6 +28,8 @@ public:
     void afterFirstFrame(std::function<void()> work) override;
     void loadSound(const QString &path) override;
     void playSound(const QString &path) override;
+    void say(const QString &text, Speech how) override;
+    bool screenReaderRunning() const override;
     double rnd() override;
     void randomize() override;
     QDateTime now() const override { return QDateTime::currentDateTime(); }
@@ -41,6 +45,7 @@ private:
     struct SoundCache;
     std::vector<std::function<void()>> m_afterFrame;
     std::unique_ptr<SoundCache> m_sounds;
+    std::unique_ptr<Speaker> m_speaker; // made at the first text read aloud
     Random m_random;
     QElapsedTimer m_clock;
     QString m_title;

@@ -26,6 +26,10 @@ public:
     virtual bool isEnabled() const = 0;
 };
 
+// How a text read aloud meets what is still being said: Cut silences it,
+// After waits for it to end.
+enum class Speech { Cut, After };
+
 // Thrown by a replacement of Services::end() (tests) so that nothing after the
 // end runs; the real program never sees it because its end never returns.
 struct ProgramEnded {
@@ -51,6 +55,13 @@ public:
     virtual void loadSound(const QString &path) = 0;
     // Starts playing and returns at once; silent on any failure.
     virtual void playSound(const QString &path) = 0;
+
+    // Reads text aloud in Italian and returns at once; silent, with one line
+    // on standard error, where no speech engine works.
+    virtual void say(const QString &text, Speech how = Speech::Cut) = 0;
+    // Whether a screen reader is reading the desktop: it reads the window
+    // itself, and two voices at once help nobody. May be asked from any thread.
+    virtual bool screenReaderRunning() const = 0;
 
     // Uniform in [0, 1).
     virtual double rnd() = 0;

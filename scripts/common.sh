@@ -7,6 +7,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-charts-dev libpq-dev pkgconf
+                qt6-speech-dev qt6-declarative-dev
                 libqt6opengl6-dev libgl-dev libqt6sql6-sqlite qt6-translations-l10n
                 fonts-liberation2 fonts-dejavu-core)
 # A real X server, a sound server and the metadata validators, for the tests

@@ -87,6 +87,12 @@ void FakeServices::loadSound(const QString &path)
     loadedSounds << path;
 }
 
+void FakeServices::say(const QString &text, platform::Speech how)
+{
+    calls << QStringLiteral("say");
+    spoken << (how == platform::Speech::After ? QStringLiteral("…") + text : text);
+}
+
 void FakeServices::playSound(const QString &path)
 {
     calls << QStringLiteral("playSound");

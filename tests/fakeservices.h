@@ -34,13 +34,15 @@ public:
     qint64 elapsed = 0;          // the monotonic clock; tests move it on
     quint32 fileSystem = 0xef53; // ext4 unless a test shares the home
     QString computer = QStringLiteral("pc-01");
+    bool screenReader = false;
 
     // What happened.
     QList<Box> boxes;
     QStringList inputPrompts;
     QStringList loadedSounds;
     QStringList playedSounds;
-    QStringList calls; // "rnd", "randomize", "messageBox", "inputBox", ... in order
+    QStringList spoken; // each text read aloud, "…" before one that waits its turn
+    QStringList calls;  // "rnd", "randomize", "messageBox", "inputBox", ... in order
     std::optional<int> endStatus;
 
     QStringList boxTexts() const;
@@ -55,6 +57,8 @@ public:
     void afterFirstFrame(std::function<void()> work) override;
     void loadSound(const QString &path) override;
     void playSound(const QString &path) override;
+    void say(const QString &text, platform::Speech how) override;
+    bool screenReaderRunning() const override { return screenReader; }
     double rnd() override;
     void randomize() override;
     QDateTime now() const override { return clock.addMSecs(elapsed); }

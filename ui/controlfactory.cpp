@@ -4,6 +4,7 @@
 #include "answerbox.h"
 #include "artwork.h"
 #include "captionlabel.h"
+#include "contrast.h"
 #include "picturebutton.h"
 
 #include <QApplication>
@@ -26,17 +27,6 @@ void installFontSubstitutes()
     Q_UNUSED(done);
 }
 
-void setColours(QWidget *widget, const ControlEntry &entry, QPalette::ColorRole foreRole,
-                QPalette::ColorRole backRole)
-{
-    QPalette palette = widget->palette();
-    if (entry.fore)
-        palette.setColor(foreRole, QColor::fromRgb(*entry.fore));
-    if (entry.back)
-        palette.setColor(backRole, QColor::fromRgb(*entry.back));
-    widget->setPalette(palette);
-}
-
 QWidget *createLabel(const ControlEntry &entry, QWidget *parent)
 {
     auto *label = new CaptionLabel(parent);
@@ -49,7 +39,7 @@ QWidget *createLabel(const ControlEntry &entry, QWidget *parent)
     // Fixed labels wrap at word boundaries; what falls below them is cut off.
     label->setWordWrap(!(entry.flags & flag::AutoSize));
     label->setAutoFillBackground(entry.flags & flag::Opaque);
-    setColours(label, entry, QPalette::WindowText, QPalette::Window);
+    applyColours(label, entry, false);
     label->setAccessibleDescription(QString::fromUtf8(entry.description));
     label->setCursor(entry.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
     return label;
@@ -58,7 +48,7 @@ QWidget *createLabel(const ControlEntry &entry, QWidget *parent)
 QWidget *createTextBox(const ControlEntry &entry, QWidget *parent)
 {
     auto *box = new AnswerBox(parent);
-    setColours(box, entry, QPalette::Text, QPalette::Base);
+    applyColours(box, entry, false);
     box->setAccessibleName(QString::fromUtf8(entry.description));
     return box;
 }
@@ -79,7 +69,7 @@ QWidget *createButton(const ControlEntry &entry, QWidget *parent)
         button = new QPushButton(parent);
     }
     button->setAutoDefault(false);
-    setColours(button, entry, QPalette::ButtonText, QPalette::Button);
+    applyColours(button, entry, false);
     button->setEnabled(!(entry.flags & flag::Disabled));
     button->setAccessibleName(QString::fromUtf8(entry.description));
     button->setCursor(entry.flags & flag::IconPointer ? Qt::PointingHandCursor : Qt::ArrowCursor);
@@ -97,6 +87,23 @@ QWidget *createImage(const ControlEntry &entry, QWidget *parent)
     return image;
 }
 } // namespace
+
+void applyColours(QWidget *widget, const ControlEntry &entry, bool highContrast)
+{
+    const Colours colours =
+        highContrast ? highContrastColours(entry) : Colours{entry.fore, entry.back};
+    const auto [foreRole, backRole] =
+        entry.kind == Kind::TextBox         ? std::pair(QPalette::Text, QPalette::Base)
+        : entry.kind == Kind::CommandButton ? std::pair(QPalette::ButtonText, QPalette::Button)
+                                            : std::pair(QPalette::WindowText, QPalette::Window);
+    // Every group, so a disabled control keeps the colour too.
+    QPalette palette = widget->palette();
+    if (colours.fore)
+        palette.setColor(foreRole, QColor::fromRgb(*colours.fore));
+    if (colours.back)
+        palette.setColor(backRole, QColor::fromRgb(*colours.back));
+    widget->setPalette(palette);
+}
 
 QFont tableFont(const FontEntry &entry)
 {

@@ -13,6 +13,9 @@ namespace ui {
 // metric-compatible ones, so the layout is the same everywhere.
 QFont tableFont(const FontEntry &entry);
 
+// Colours the widget of a table entry as the table says, or in high contrast.
+void applyColours(QWidget *widget, const ControlEntry &entry, bool highContrast);
+
 // Creates the widget of one table entry on the parent; nullptr for a timer.
 QWidget *createControl(const ControlEntry &entry, QWidget *parent);
 

@@ -53,6 +53,15 @@ TavolaWindow::TavolaWindow(QWidget *parent) : QMainWindow(parent)
     setGeometry(client.x(), client.y() - menuHeight, client.width(), client.height() + menuHeight);
 }
 
+void TavolaWindow::setHighContrast(bool on)
+{
+    for (const ControlEntry &entry : controlTable())
+        if (auto *control = m_surface->findChild<QWidget *>(QLatin1String(entry.name)))
+            applyColours(control, entry, on);
+    if (on)
+        m_surface->setBackColor(Qt::black);
+}
+
 void TavolaWindow::buildControls()
 {
     m_surface->setCursor(artwork::headCursor(devicePixelRatioF()));

@@ -27,6 +27,9 @@ public:
     QPushButton *command1() const { return m_command1; }
     Surface *surface() const { return m_surface; }
     QAction *nextAction() const { return m_next; }
+    // Colours for a child who needs high contrast: every text readable on the
+    // dark backdrop the race then paints, the window black until it does.
+    void setHighContrast(bool on);
 
 signals:
     void resized();

@@ -118,12 +118,15 @@ void RegisterWindow::showChild(int row)
     showChart(c);
     showRaces(any ? &c : nullptr);
     {
-        const QSignalBlocker quietLength(m_length), quietPractice(m_practice);
+        const QSignalBlocker quietLength(m_length), quietPractice(m_practice), quietVoice(m_voice),
+            quietContrast(m_contrast);
         m_length->setValue(c.settings.minutes);
         m_practice->setChecked(c.settings.practice);
+        m_voice->setChecked(c.settings.voice);
+        m_contrast->setChecked(c.settings.contrast);
     }
     const bool settable = any && m_unsettable.isEmpty();
-    for (QWidget *w : {static_cast<QWidget *>(m_length), static_cast<QWidget *>(m_practice)}) {
+    for (QWidget *w : std::initializer_list<QWidget *>{m_length, m_practice, m_voice, m_contrast}) {
         w->setEnabled(settable);
         w->setToolTip(settable || !any ? QString() : m_unsettable);
     }
@@ -202,10 +205,15 @@ QWidget *RegisterWindow::buildSettings()
     length->setBuddy(m_length);
     m_practice = new QCheckBox(QStringLiteral("A&llenamento"));
     m_practice->setObjectName(QStringLiteral("allenamento"));
+    m_voice = new QCheckBox(QStringLiteral("&Voce"));
+    m_voice->setObjectName(QStringLiteral("voce"));
+    m_contrast = new QCheckBox(QStringLiteral("Con&trasto"));
+    m_contrast->setObjectName(QStringLiteral("contrasto"));
     auto *why = new QLabel(QStringLiteral(
         "Durata: i minuti della sua gara (0: senza tempo). Allenamento: almeno metà delle "
         "domande sui fatti che non sa ancora a memoria. Una gara su misura non vale per il "
-        "record."));
+        "record. Voce (sintesi vocale) e Contrasto (colori ad alto contrasto) sono strumenti "
+        "compensativi: la gara resta quella di tutti e vale per il record."));
     why->setWordWrap(true);
     QFont small = why->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
@@ -213,10 +221,13 @@ QWidget *RegisterWindow::buildSettings()
     layout->addWidget(length, 0, 0);
     layout->addWidget(m_length, 0, 1);
     layout->addWidget(m_practice, 0, 2);
-    layout->setColumnStretch(3, 1);
-    layout->addWidget(why, 1, 0, 1, 4);
+    layout->addWidget(m_voice, 0, 3);
+    layout->addWidget(m_contrast, 0, 4);
+    layout->setColumnStretch(5, 1);
+    layout->addWidget(why, 1, 0, 1, 6);
     connect(m_length, &QSpinBox::valueChanged, this, &RegisterWindow::storeSettings);
-    connect(m_practice, &QCheckBox::toggled, this, &RegisterWindow::storeSettings);
+    for (QCheckBox *box : {m_practice, m_voice, m_contrast})
+        connect(box, &QCheckBox::toggled, this, &RegisterWindow::storeSettings);
     return box;
 }
 
@@ -228,7 +239,8 @@ void RegisterWindow::storeSettings()
     if (row < 0 || row >= m_children.size())
         return;
     registro::Child &c = m_children[row];
-    const registro::Adaptation wanted{m_length->value(), m_practice->isChecked()};
+    const registro::Adaptation wanted{m_length->value(), m_practice->isChecked(),
+                                      m_voice->isChecked(), m_contrast->isChecked()};
     const QString why = m_source ? m_source->setRace(c.name, wanted) : m_unsettable;
     if (!why.isEmpty()) {
         showProblem(QStringLiteral("La gara su misura di %1 non è stata salvata: %2")
@@ -241,8 +253,14 @@ void RegisterWindow::storeSettings()
 
 QString RegisterWindow::nameCell(const registro::Child &c) const
 {
+    QStringList marks;
+    if (!c.settings.standard())
+        marks << QStringLiteral("su misura");
+    if (const QString aids = c.settings.aids(); !aids.isEmpty())
+        marks << aids;
     const QString name = registro::shownName(c.name);
-    return c.settings.standard() ? name : QStringLiteral("%1 (su misura)").arg(name);
+    return marks.isEmpty() ? name
+                           : QStringLiteral("%1 (%2)").arg(name, marks.join(QStringLiteral(", ")));
 }
 
 } // namespace registroui

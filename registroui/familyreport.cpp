@@ -153,6 +153,21 @@ QString customNote(const registro::Child &c)
         .arg(ways.join(QStringLiteral("; ")).toHtmlEscaped());
 }
 
+// The aids of her learning plan, which the family agreed to: how she plays.
+QString aidsNote(const registro::Child &c)
+{
+    QStringList how;
+    if (c.settings.voice)
+        how << QStringLiteral("legge ad alta voce numeri, risposte e tempo (sintesi vocale)");
+    if (c.settings.contrast)
+        how << QStringLiteral("mostra colori ad alto contrasto");
+    if (how.isEmpty())
+        return {};
+    return QStringLiteral("<p class='nota'>Nelle sue gare dieci %1, come chiede il suo piano "
+                          "didattico personalizzato.</p>")
+        .arg(how.join(QStringLiteral(" e ")));
+}
+
 // Her races newest first, in two columns side by side: a term fits the page.
 QString racesColumns(const registro::Child &c)
 {
@@ -175,11 +190,12 @@ QString childReportHtml(const registro::Child &c, const QString &className)
            QStringLiteral("<p>%1 %2 ha giocato %3 gare, %4 di cinque minuti fino alla fine. %5"
                           "</p><p>%6</p><p><img src='grafico' width='600' height='200'></p>"
                           "<h3>I nove amici del dieci</h3>%7<h3>Le sue gare, dalla più recente"
-                          "</h3>%8%9")
+                          "</h3>%8%9%10")
                .arg(racesSpan({c}), name.toHtmlEscaped())
                .arg(c.races.size())
                .arg(full)
-               .arg(movement(c), facts(c), factsGrid(c), racesColumns(c), customNote(c));
+               .arg(movement(c), facts(c), factsGrid(c), racesColumns(c), customNote(c),
+                    aidsNote(c));
 }
 
 } // namespace registroui

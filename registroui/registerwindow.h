@@ -95,6 +95,8 @@ public:
     QSpinBox *lengthBox() const { return m_length; }
     QChartView *chartView() const { return m_chart; }
     QCheckBox *practiceBox() const { return m_practice; }
+    QCheckBox *voiceBox() const { return m_voice; }
+    QCheckBox *contrastBox() const { return m_contrast; }
     QLabel *notice() const { return m_notice; }
     QLabel *fact(int number) const { return m_facts[number - 1]; }
     QAction *deleteChildAction() const { return m_deleteChild; }
@@ -173,6 +175,8 @@ private:
     QLabel *m_facts[9] = {};
     QSpinBox *m_length = nullptr;
     QCheckBox *m_practice = nullptr;
+    QCheckBox *m_voice = nullptr;
+    QCheckBox *m_contrast = nullptr;
     QAction *m_recording = nullptr;
     QAction *m_deleteChild = nullptr;
     QAction *m_deleteAll = nullptr;

@@ -305,6 +305,17 @@ void TestRegisterWindow::settingsAreKeptAtOnce()
     QVERIFY(
         registro::Register::open(path, registro::Access::ReadOnly).adaptation("ugo").standard());
     QCOMPARE(window.classTable()->item(0, 0)->text(), QString("Ugo"));
+    // The aids of her plan leave her race the race of everyone, and are
+    // shown as they are read again.
+    window.voiceBox()->setChecked(true);
+    window.contrastBox()->setChecked(true);
+    const registro::Adaptation aids =
+        registro::Register::open(path, registro::Access::ReadOnly).adaptation("ugo");
+    QVERIFY(aids.standard() && aids.voice && aids.contrast);
+    registroui::RegisterWindow again(path);
+    QVERIFY(again.choose("ugo"));
+    QCOMPARE(again.classTable()->item(0, 0)->text(), QString("Ugo (voce, contrasto)"));
+    QVERIFY(again.voiceBox()->isChecked() && again.contrastBox()->isChecked());
 }
 
 void TestRegisterWindow::aRaceWithoutANameIsShown()

@@ -91,6 +91,8 @@ void FakeServices::say(const QString &text, platform::Speech how)
 {
     calls << QStringLiteral("say");
     spoken << (how == platform::Speech::After ? QStringLiteral("…") + text : text);
+    if (speaker)
+        speaker->say(text, how);
 }
 
 void FakeServices::playSound(const QString &path)

@@ -3,6 +3,7 @@
 
 #include "random.h"
 #include "services.h"
+#include "speaker.h"
 
 #include <QList>
 #include <QStringList>
@@ -35,6 +36,7 @@ public:
     quint32 fileSystem = 0xef53; // ext4 unless a test shares the home
     QString computer = QStringLiteral("pc-01");
     bool screenReader = false;
+    platform::Speaker *speaker = nullptr; // when set, texts are really spoken too
 
     // What happened.
     QList<Box> boxes;

@@ -273,27 +273,31 @@ void TestSchool::labSettingsAndTheAccountsOwn_data()
 {
     QTest::addColumn<QString>("lab");
     QTest::addColumn<QString>("own");
-    QTest::addColumn<QString>("expected"); // attivo|classe|server|own server|sounds|problems
+    QTest::addColumn<QString>("expected"); // attivo|classe|server|own server|sounds|problems|aids
     const QString login = platform::loginName();
-    QTest::newRow("none") << QString() << QString() << "0|" + login + "|||0|0";
+    QTest::newRow("none") << QString() << QString() << "0|" + login + "|||0|0|00";
     QTest::newRow("lab only")
         << "[registro]\nattivo=true\nclasse=3A\nserver=\"host=s user=alunni\"\n"
            "[suoni]\ncartella=/srv/suoni\n"
-        << QString() << "1|3A|host=s user=alunni||/srv/suoni|0";
+        << QString() << "1|3A|host=s user=alunni||/srv/suoni|0|00";
     QTest::newRow("the account's file wins, key by key")
         << "[registro]\nattivo=true\nclasse=3A\nserver=\"host=s user=alunni\"\n"
         << "[registro]\nclasse=4B\nserver=\"host=s user=docenti\"\n"
-        << "1|4B|host=s user=docenti|host=s user=docenti|0|0";
+        << "1|4B|host=s user=docenti|host=s user=docenti|0|0|00";
     QTest::newRow("malformed lab file is ignored")
-        << "[registro\nattivo=true\nclasse=3A\n=\xff" << QString() << "0|" + login + "|||0|1";
+        << "[registro\nattivo=true\nclasse=3A\n=\xff" << QString() << "0|" + login + "|||0|1|00";
     QTest::newRow("malformed own file, the lab's stands") << "[registro]\nclasse=3A\n"
                                                           << "[registro\nclasse=4B\n"
-                                                          << "0|3A|||0|1";
+                                                          << "0|3A|||0|1|00";
+    QTest::newRow("aids for the lab, one turned off by the account")
+        << "[aiuti]\nvoce=sì\ncontrasto=sì\n"
+        << "[aiuti]\ncontrasto=no\n"
+        << "0|" + login + "|||0|0|10";
     // A desktop's own folder first in XDG_CONFIG_DIRS (Plasma's kdedefaults):
     // the lab's file behind it still counts, under what the first one says.
     QTest::newRow("behind a desktop's folder")
         << "[registro]\nattivo=true\nclasse=3A\nserver=\"host=s user=alunni\"\n"
-        << QString() << "1|4C|host=s user=alunni||0|0";
+        << QString() << "1|4C|host=s user=alunni||0|0|00";
 }
 
 void TestSchool::labSettingsAndTheAccountsOwn()
@@ -317,7 +321,8 @@ void TestSchool::labSettingsAndTheAccountsOwn()
     const QString said = err.text();
     QCOMPARE(QStringList({QString::number(s.recordAlways), s.className, s.server, s.ownServer,
                           s.soundFolder.isEmpty() ? "0" : s.soundFolder,
-                          QString::number(s.problems.size())})
+                          QString::number(s.problems.size()),
+                          QString::number(s.voice) + QString::number(s.contrast)})
                  .join('|'),
              expected);
     for (const QString &problem : s.problems)

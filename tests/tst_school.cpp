@@ -888,7 +888,7 @@ void TestSchool::namesMendedOnTheServer()
     recordRace(path, "Bea", "3A", 2);
     QVERIFY(registro::Sender(path, children, "pc-01").sendNow(30s));
     const auto db = registro::server::Pq::open(teacher);
-    QCOMPARE(registro::server::setRace(*db, "3A", "Giula", {4, false}), QString());
+    QCOMPARE(registro::server::setRace(*db, "3A", "Giula", {4, false, true, false}), QString());
     QString why;
     QCOMPARE(registro::server::renameChild(*db, "3A", "Giula", "Giulia", &why), 1);
     QCOMPARE(why, QString());
@@ -902,8 +902,11 @@ void TestSchool::namesMendedOnTheServer()
     QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
     QStringList shown;
     for (const registro::Child &c : registro::server::loadClass(*db, "3A", &why))
-        shown << QStringLiteral("%1 %2").arg(c.name).arg(c.races.size());
-    QCOMPARE(shown, QStringList({"Beatrice 1", "Giulia 2"}));
+        shown << QStringLiteral("%1 %2 %3")
+                     .arg(c.name)
+                     .arg(c.races.size())
+                     .arg(c.settings.describeAll());
+    QCOMPARE(shown, QStringList({"Beatrice 1 ", "Giulia 2 4 minuti, voce"}));
     QCOMPARE(registro::server::raceOf(children, "3A", "Giula").race.minutes, 4);
 }
 

@@ -20,7 +20,9 @@ public:
             return;
         if (how == Speech::Cut) {
             m_waiting.clear();
-            m_engine->say(text); // silences what is still being said
+            if (m_engine->state() == QTextToSpeech::Speaking)
+                m_engine->stop();
+            m_engine->say(text);
         } else if (m_engine->state() == QTextToSpeech::Speaking) {
             m_waiting << text;
         } else {

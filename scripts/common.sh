@@ -6,17 +6,19 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
+# qt6-declarative-dev: Debian 12's CMake files of qt6-speech-dev look for
+# Qt6QmlIntegration, which that package lacks a dependency on.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-charts-dev libpq-dev pkgconf
                 qt6-speech-dev qt6-declarative-dev
                 libqt6opengl6-dev libgl-dev libqt6sql6-sqlite qt6-translations-l10n
                 fonts-liberation2 fonts-dejavu-core)
-# A real X server, a sound server and the metadata validators, for the tests
-# that start the installed program itself; PostgreSQL, whose programs the
-# school-server tests run as a private cluster (never the system's own).
-# Without them those tests skip.
+# A real X server, a sound server, a speech engine and the metadata
+# validators, for the tests that start the installed program itself;
+# PostgreSQL, whose programs the school-server tests run as a private cluster
+# (never the system's own). Without them those tests skip.
 TEST_PACKAGES=(xvfb xauth jwm xdotool pulseaudio pulseaudio-utils dbus at-spi2-core
                python3-pyatspi desktop-file-utils appstream imagemagick poppler-utils
-               postgresql)
+               postgresql qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng)
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
 
 # missing_packages NAME...: those of the names that are not installed.

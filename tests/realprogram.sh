@@ -273,7 +273,8 @@ echo "ok 7 - past a file-size limit: the error report and status 1, the record k
 # silent sounds: whatever the recording holds is the voice. It speaks after
 # the question and after each Enter, and leaves the child's stderr quiet.
 if command -v pulseaudio >/dev/null && command -v parec >/dev/null &&
-    command -v speech-dispatcher >/dev/null; then
+    command -v speech-dispatcher >/dev/null &&
+    compgen -G '/usr/lib/*/qt6/plugins/texttospeech/libqtexttospeech_speechd.so' >/dev/null; then
     "$work/usr/bin/dieci-registro" --attiva >/dev/null
     "$work/usr/bin/dieci-registro" --adatta Vera --voce sì --contrasto sì >/dev/null
     parec -d null.monitor --raw --format=s16le --rate=16000 --channels=1 >"$work/voce.raw" &
@@ -306,6 +307,6 @@ if command -v pulseaudio >/dev/null && command -v parec >/dev/null &&
     echo "ok 8 - a race read aloud: speech after the question and after each Enter;" \
          "without an engine, one line and a silent race"
 else
-    echo "ok 8 # SKIP pulseaudio, parec or speech-dispatcher is not installed"
+    echo "ok 8 # SKIP pulseaudio, parec, speech-dispatcher or Qt's speechd plugin is missing"
 fi
 echo "8 passed, 0 failed"

@@ -23,7 +23,8 @@ struct Plan {
     registro::Adaptation adaptation;
     QList<FactWeight> toLearn;
     bool serverFailed = false;
-    bool screenReader = false; // asked only when the race is to be read aloud
+    bool voice = false;    // read aloud: set for her or the lab, and no screen reader on
+    bool contrast = false; // set for her or the lab
 };
 
 // Where a lab keeps the school's register, what her teacher set there.
@@ -75,19 +76,20 @@ void Tavola::readAdaptation()
     auto reading = std::make_shared<std::future<Plan>>(
         std::async(std::launch::async, [dir, name = m_state.PlayerName, school, services, lab] {
             Plan plan = readPlan(dir, name, school);
-            // Asked here, off the window's thread: the desktop's bus may be slow.
-            if (plan.adaptation.voice || lab.voice)
-                plan.screenReader = services->screenReaderRunning();
+            // A screen reader already reads the window: dieci leaves it the
+            // speaking. Asked here, off the window's thread, as the desktop's
+            // bus may be slow.
+            plan.voice = (plan.adaptation.voice || lab.voice) && !services->screenReaderRunning();
+            plan.contrast = plan.adaptation.contrast || lab.contrast;
             return plan;
         }));
-    m_readingAdaptation = [this, reading, lab] {
+    m_readingAdaptation = [this, reading] {
         if (!reading->valid())
             return;
         const Plan plan = reading->get();
         m_adaptation = plan.adaptation;
-        // A screen reader already reads the window: dieci leaves it the speaking.
-        m_voice = (plan.adaptation.voice || lab.voice) && !plan.screenReader;
-        m_contrast = plan.adaptation.contrast || lab.contrast;
+        m_voice = plan.voice;
+        m_contrast = plan.contrast;
         if (m_contrast)
             m_window->setHighContrast(true);
         m_practice = std::make_unique<Practice>(plan.toLearn);

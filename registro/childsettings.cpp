@@ -3,6 +3,7 @@
 #include "register.h"
 
 #include "classdata.h"
+#include "schema.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -17,12 +18,9 @@ Adaptation Register::adaptation(const QString &name) const
     Adaptation a;
     if (m_version < 2)
         return a;
-    // The aids came with format 7: an older file has none set.
-    const QString aids =
-        m_version >= 7 ? QStringLiteral("voice, contrast") : QStringLiteral("0, 0");
     QSqlQuery query(database());
-    query.prepare(
-        QStringLiteral("SELECT minutes, practice, %1 FROM adaptations WHERE child = ?").arg(aids));
+    query.prepare(QStringLiteral("SELECT minutes, practice, %1 FROM adaptations WHERE child = ?")
+                      .arg(schema::aidsColumns(m_version)));
     query.addBindValue(childOf(name));
     if (query.exec() && query.next())
         a = {query.value(0).toInt(), query.value(1).toBool(), query.value(2).toBool(),

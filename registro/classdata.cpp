@@ -110,13 +110,11 @@ QString readSettings(const Register &reg, std::map<QString, Child> &children,
     if (reg.version() < 2)
         return {};
     QSqlQuery settings(reg.database());
-    // Older formats: no time of setting before 3, no aids before 7.
+    // Older formats: no time of setting before 3.
     const QString changedColumn =
         reg.version() < 3 ? QStringLiteral("''") : QStringLiteral("coalesce(changed, '')");
-    const QString aids =
-        reg.version() < 7 ? QStringLiteral("0, 0") : QStringLiteral("voice, contrast");
     settings.exec(QStringLiteral("SELECT child, minutes, practice, %1, %2 FROM adaptations")
-                      .arg(changedColumn, aids));
+                      .arg(changedColumn, schema::aidsColumns(reg.version())));
     while (settings.next()) {
         const auto child = children.find(settings.value(0).toString());
         const QString when = settings.value(3).toString();

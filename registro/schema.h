@@ -84,6 +84,12 @@ void removeLeftoverCopies(const QString &path);
 QString racesQuery(int version);
 // The tables of names the teacher mended (format 6).
 QStringList mendedNames();
+// A child's aids in the adaptations table of a version, as two columns
+// (voice, contrast): none set before format 7.
+inline QString aidsColumns(int version)
+{
+    return version >= 7 ? QStringLiteral("voice, contrast") : QStringLiteral("0, 0");
+}
 // What makes a race's id unique across files, put before it: a version 1 race
 // is only a number in its own file, so its file names it; a UUID needs nothing.
 QString raceKeyPrefix(int version, const QString &path);
